@@ -1,0 +1,66 @@
+#pragma once
+// The program-wide settings: the in-memory copy of SystemData/Default.ini. A value of -1 in a
+// display-default key means that the value stored in the measurement file is kept.
+
+#include <QString>
+#include <cstdint>
+
+namespace rebar {
+
+struct Settings {
+    int16_t Tab = 2;
+    QString Language = QStringLiteral("JP");
+    QString StartLanguage = QStringLiteral("JP"); // Language as read; differs after a change
+
+    // PictureProc: display defaults of newly opened files
+    int16_t GradationSystem730 = -1;
+    int16_t GradationSystem940 = -1;
+    int16_t IndicationRange730 = -1;
+    int16_t IndicationRange940 = -1;
+    int16_t Direction730 = -1;
+    int16_t Direction940 = -1;
+    int16_t Sensitivity730 = -1;
+    int16_t Sensitivity940 = -1;
+    int16_t RelativePermittivitySetting730 = 1;
+    float RelativePermittivity730 = 8;
+    int16_t RelativePermittivitySetting940 = 1;
+    float RelativePermittivity940 = 8;
+    int16_t PuttingOnMagnification = 0;
+    int16_t PictureProc730 = -1;
+    int16_t PictureProc940 = -1;
+    int16_t Unit = -1;
+    QString DistanceUnit = QStringLiteral("m");
+    QString DepthUnit = QStringLiteral("cm");
+    int16_t Unit940 = -1;
+    QString DistanceUnit940 = QStringLiteral("m");
+    QString DepthUnit940 = QStringLiteral("cm");
+
+    // PrintProc: 0 = include in exported images, 1 = leave out
+    int16_t AModePrint = 1;
+    int16_t CrossCursorPrint = 1;
+    int16_t SensPrint = 1;
+    int16_t UseModelPrint = 1;
+    int16_t MeasurementDatePrint = 1;
+    int16_t CreationDatePrint = 1;
+    int16_t PrintingForm = 1; // 0 JPEG and marker CSV, 1 workbook only, 2 JPEG only
+};
+
+// The path of Default.ini in the SystemData folder.
+QString settingsFilePath();
+
+// Reads every key of Default.ini at path into s, in key-table order. A missing file gives the
+// defaults; a numeric value that is empty, not a number or outside 16 bits fails the read
+// (s then holds the keys read so far). On failure, error names the key.
+bool ReadSettings(Settings& s, const QString& path, QString* error = nullptr);
+
+// Writes every key of s to path (the initial-settings dialog's OK).
+bool WriteSettings(const Settings& s, const QString& path);
+
+// Converts a settings text to a 16-bit integer the way the platform converts text to a number:
+// blanks around it ignored, a decimal value rounded half to even. False for an empty text,
+// anything that is not a number, or a value outside -32768..32767.
+bool settingsTextToInt16(const QString& text, int16_t& out);
+// The same for a single-precision value.
+bool settingsTextToSingle(const QString& text, float& out);
+
+} // namespace rebar

@@ -1,0 +1,45 @@
+#include "config/SystemPaths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace rebar {
+
+QString systemDataDir() {
+    const QByteArray env = qgetenv("REBAR_SYSTEMDATA");
+    if (!env.isEmpty())
+        return QDir::cleanPath(QString::fromLocal8Bit(env));
+    QString dir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
+                                               : QDir::currentPath();
+    return QDir::cleanPath(dir + QStringLiteral("/SystemData"));
+}
+
+QString programDir() { return QFileInfo(systemDataDir()).absolutePath(); }
+
+QString resolveProgramPath(const QString& stored) {
+    QString rel = stored.trimmed();
+    rel.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    while (rel.startsWith(QLatin1Char('/')))
+        rel.remove(0, 1);
+    // Paths below SystemData resolve against the (possibly overridden) SystemData folder.
+    const QString prefix = QStringLiteral("SystemData/");
+    if (rel.startsWith(prefix, Qt::CaseInsensitive))
+        return QDir::toNativeSeparators(systemDataDir() + QLatin1Char('/') + rel.mid(prefix.size()));
+    return QDir::toNativeSeparators(programDir() + QLatin1Char('/') + rel);
+}
+
+QString fileNamePart(const QString& path) {
+    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
+    return path.mid(cut + 1);
+}
+
+QString joinPath(const QString& dir, const QString& name) {
+    if (dir.isEmpty())
+        return name;
+    if (dir.endsWith(QLatin1Char('/')) || dir.endsWith(QLatin1Char('\\')))
+        return dir + name;
+    return dir + QDir::separator() + name;
+}
+
+} // namespace rebar

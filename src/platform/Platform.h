@@ -1,0 +1,73 @@
+#pragma once
+// The narrow layer through which the program reaches the desktop: message boxes, file
+// choosers, the progress dialog, letting pending events run, the single-instance check and
+// the like. The application installs the Qt implementation; tests install a scripted one, so
+// no test ever waits on a modal window.
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+namespace rebar {
+
+enum class MsgIcon { None, Information, Warning, Critical, Question };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MsgAnswer { Ok, Cancel, Yes, No };
+
+// The one progress dialog of the program (Frm_ProgressBar): a caption, a message line
+// (Label1), a bar 0..100 (ProgressBar1) and the percentage text (Label2).
+class ProgressDialog {
+public:
+    virtual ~ProgressDialog() = default;
+    virtual void setCaption(const QString& caption) = 0;
+    virtual void setMessage(const QString& line) = 0;
+    // Sets the bar to percent and the percentage label to percent followed by "%".
+    virtual void setPercent(int percent) = 0;
+    virtual void show() = 0;
+    virtual void close() = 0;
+    virtual bool isShown() const = 0;
+};
+
+struct FileFilter {
+    QString description;
+    QString patterns; // "*.RDD;*.VXD" style
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Shows a message box; the default answer is what a headless run answers.
+    virtual MsgAnswer messageBox(const QString& text, const QString& title, MsgIcon icon,
+                                 MsgButtons buttons = MsgButtons::Ok,
+                                 MsgAnswer defaultAnswer = MsgAnswer::Ok) = 0;
+    // Open chooser: the chosen full paths in selection order, or nothing when cancelled.
+    virtual std::optional<QStringList> chooseOpenFiles(const QString& title,
+                                                       const QList<FileFilter>& filters,
+                                                       bool multiple) = 0;
+    // Save chooser with overwrite prompt and default extension; nothing when cancelled.
+    virtual std::optional<QString> chooseSaveFile(const QString& title,
+                                                  const QList<FileFilter>& filters,
+                                                  const QString& initialPath,
+                                                  const QString& defaultSuffix) = 0;
+    virtual std::optional<QString> chooseFolder(const QString& title, const QString& start) = 0;
+    virtual std::optional<QString> inputBox(const QString& prompt, const QString& title,
+                                            const QString& initial) = 0;
+    virtual ProgressDialog& progress() = 0;
+    // Lets pending window events run (repaints of the progress dialog and the like).
+    virtual void processEvents() = 0;
+    // True when another instance of the program is already running; takes the lock otherwise.
+    virtual bool anotherInstanceRunning() = 0;
+    virtual bool openUrl(const QString& url) = 0;
+    virtual QString tempFolder() = 0;
+};
+
+// The installed platform; the application and the tests set it before anything else runs.
+Platform& platform();
+void setPlatform(Platform* p);
+
+// Progress callback of long core operations: reports a percentage 0..100.
+using ProgressFn = std::function<void(int percent)>;
+
+} // namespace rebar

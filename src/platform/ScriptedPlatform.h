@@ -1,0 +1,82 @@
+#pragma once
+// A platform whose answers come from a script: queued answers for message boxes, choosers and
+// input boxes, default answers when the queue is empty. Every request is recorded, so tests
+// can check what the user would have seen. Optionally echoes message boxes to standard error
+// (headless runs).
+
+#include "platform/Platform.h"
+
+#include <QList>
+#include <deque>
+
+namespace rebar {
+
+class ScriptedProgress : public ProgressDialog {
+public:
+    void setCaption(const QString& c) override { caption = c; }
+    void setMessage(const QString& m) override { message = m; }
+    void setPercent(int p) override {
+        percent = p;
+        label = QString::number(p) + QLatin1Char('%');
+        history.push_back(p);
+    }
+    void show() override {
+        shown = true;
+        ++showCount;
+    }
+    void close() override { shown = false; }
+    bool isShown() const override { return shown; }
+
+    QString caption, message, label;
+    int percent = 0;
+    bool shown = false;
+    int showCount = 0;
+    QList<int> history;
+};
+
+class ScriptedPlatform : public Platform {
+public:
+    struct Message {
+        QString text, title;
+        MsgIcon icon;
+        MsgButtons buttons;
+    };
+
+    MsgAnswer messageBox(const QString& text, const QString& title, MsgIcon icon,
+                         MsgButtons buttons, MsgAnswer defaultAnswer) override;
+    std::optional<QStringList> chooseOpenFiles(const QString& title,
+                                               const QList<FileFilter>& filters,
+                                               bool multiple) override;
+    std::optional<QString> chooseSaveFile(const QString& title, const QList<FileFilter>& filters,
+                                          const QString& initialPath,
+                                          const QString& defaultSuffix) override;
+    std::optional<QString> chooseFolder(const QString& title, const QString& start) override;
+    std::optional<QString> inputBox(const QString& prompt, const QString& title,
+                                    const QString& initial) override;
+    ProgressDialog& progress() override { return m_progress; }
+    void processEvents() override { ++eventPumps; }
+    bool anotherInstanceRunning() override { return otherInstance; }
+    bool openUrl(const QString& url) override {
+        openedUrls << url;
+        return true;
+    }
+    QString tempFolder() override;
+
+    // Script
+    std::deque<MsgAnswer> answers;                     // message boxes
+    std::deque<std::optional<QStringList>> openAnswers; // open choosers (nullopt = cancel)
+    std::deque<std::optional<QString>> saveAnswers;     // save choosers
+    std::deque<std::optional<QString>> folderAnswers;
+    std::deque<std::optional<QString>> inputAnswers;
+    bool otherInstance = false;
+    bool echoToStderr = false;
+    QString temp;
+
+    // Record
+    QList<Message> messages;
+    QStringList openedUrls;
+    int eventPumps = 0;
+    ScriptedProgress m_progress;
+};
+
+} // namespace rebar

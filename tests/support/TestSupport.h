@@ -1,0 +1,30 @@
+#pragma once
+// Helpers shared by the test suites: scratch folders, file writing, the generated SystemData.
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace rebar::test {
+
+// A fresh scratch folder removed when the object goes away.
+class Scratch {
+public:
+    Scratch();
+    QString path(const QString& name) const;
+    QString dir() const;
+    // Writes bytes to name inside the folder and returns the full path.
+    QString write(const QString& name, const QByteArray& bytes) const;
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+// The generated SystemData folder of the build (REBAR_SYSTEMDATA).
+QString systemData();
+// The build's bin folder (executables and Samples).
+QString binDir();
+QByteArray readFile(const QString& path);
+
+} // namespace rebar::test
