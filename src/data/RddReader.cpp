@@ -1,0 +1,5 @@
+// PLACEHOLDER: being written.
+#include "data/RddReader.h"
+namespace rebar {
+ReadResult ReadRdd(MeasurementRecord&, const ReadContext&) { return ReadResult::failure("not built"); }
+} // namespace rebar
