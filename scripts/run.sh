@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Sets up and starts Rebarscope with the sample measurement files open.
+# Without a display the main window is rendered to a PNG instead and its path printed.
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+bash "$here/scripts/deps.sh"
+bash "$here/scripts/build.sh"
+bin="$here/build/bin"
+mapfile -t samples < <(find "$bin/Samples" -maxdepth 1 -type f | sort)
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  exec "$bin/rebarscope" "${samples[@]}"
+fi
+out="$here/build/rebarscope-screenshot.png"
+echo "No display: rendering the main window with ${#samples[@]} sample file(s) open."
+QT_QPA_PLATFORM=offscreen "$bin/rebarscope" --screenshot "$out" "${samples[@]}"
+echo "Screenshot written to $out"

@@ -1,0 +1,309 @@
+#include "app/FrmMDI.h"
+
+#include "app/frmAbout.h"
+#include "config/Program.h"
+#include "config/SystemPaths.h"
+#include "platform/Platform.h"
+#include "view/FrmMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QUrl>
+#include <QDir>
+
+namespace rebar {
+
+namespace {
+FrmMDI* g_mainFrame = nullptr;
+// The maker's web page behind the homepage item and the about box link.
+const char* const HomepageUrl = "https://rebarscope.example/";
+} // namespace
+
+FrmMDI* mainFrame() { return g_mainFrame; }
+
+FrmMDI::FrmMDI(QWidget* parent) : QMainWindow(parent) {
+    g_mainFrame = this;
+    setObjectName(QStringLiteral("FrmMDI"));
+    m_mdi = new QMdiArea(this);
+    m_mdi->setObjectName(QStringLiteral("MDIClient"));
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdi);
+    setAcceptDrops(true);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, &FrmMDI::onSubWindowActivated);
+    buildMenus();
+    m_views.emplace_back(); // slot 0 is never used
+    resize(1280, 900);
+}
+
+FrmMDI::~FrmMDI() {
+    // The area reports activation changes while it takes its windows down.
+    disconnect(m_mdi, nullptr, this, nullptr);
+    if (g_mainFrame == this)
+        g_mainFrame = nullptr;
+}
+
+void FrmMDI::buildMenus() {
+    auto item = [](QMenu* m, const char* name, const char* text) {
+        QAction* a = m->addAction(QString::fromUtf8(text));
+        a->setObjectName(QLatin1String(name));
+        return a;
+    };
+    m_menuFile = new QMenu(QString::fromUtf8("ファイル"), this);
+    m_menuFile->setObjectName(QStringLiteral("Menu1_0"));
+    m_open = item(m_menuFile, "menu2_1", "開く");
+    m_report = item(m_menuFile, "menu2_7", "報告書作成");
+    m_convertAll = item(m_menuFile, "menu2_9", "一括変換");
+    m_exit = item(m_menuFile, "menu2_10", "終了");
+    m_menuSettings = new QMenu(QString::fromUtf8("設定"), this);
+    m_menuSettings->setObjectName(QStringLiteral("Menu1_5"));
+    m_initialSettings = item(m_menuSettings, "Menu7_0", "初期設定");
+    m_language = item(m_menuSettings, "Menu7_3", "言語");
+    m_menuHelp = new QMenu(QString::fromUtf8("ヘルプ"), this);
+    m_menuHelp->setObjectName(QStringLiteral("Menu1_7"));
+    m_about = item(m_menuHelp, "Menu9_0", "バージョン情報");
+    m_homepage = item(m_menuHelp, "Menu9_1", "");
+
+    connect(m_open, &QAction::triggered, this, &FrmMDI::OpenCommand);
+    connect(m_exit, &QAction::triggered, this, &QWidget::close);
+    connect(m_about, &QAction::triggered, this, &FrmMDI::ShowAbout);
+    connect(m_homepage, &QAction::triggered, this, &FrmMDI::OpenHomepage);
+    connect(m_initialSettings, &QAction::triggered, this, &FrmMDI::ShowInitialSettings);
+    // Whenever the File menu opens, its four items are usable.
+    connect(m_menuFile, &QMenu::aboutToShow, this, [this] {
+        for (QAction* a : {m_open, m_report, m_convertAll, m_exit})
+            a->setEnabled(true);
+    });
+    ShowMenusOf(nullptr);
+}
+
+bool FrmMDI::StartUp(bool checkInstance) {
+    Platform& ui = platform();
+    if (checkInstance && ui.anotherInstanceRunning()) {
+        ui.messageBox(message(5), caption(0).isEmpty() ? QString() : program().language.WindowTitle,
+                      MsgIcon::Warning);
+        return false;
+    }
+    QString error;
+    if (!LoadCalibrationTables(program().tables, systemDataDir(), &error)) {
+        ui.messageBox(QStringLiteral("ColorTable,STCTable Read Err"), QString(), MsgIcon::Warning);
+        return false;
+    }
+    ApplyMainCaptions();
+    m_views.clear();
+    m_views.emplace_back();
+    return true;
+}
+
+void FrmMDI::ApplyMainCaptions() {
+    setWindowTitle(program().language.WindowTitle);
+    m_menuFile->setTitle(caption(0));
+    m_open->setText(caption(13));
+    m_report->setText(caption(19));
+    m_convertAll->setText(caption(21));
+    m_exit->setText(caption(22));
+    m_menuSettings->setTitle(caption(10));
+    m_initialSettings->setText(caption(60));
+    m_language->setText(caption(63));
+    m_menuHelp->setTitle(caption(12));
+    m_about->setText(caption(67));
+    m_homepage->setText(message(37));
+    for (QAction* a : {m_open, m_report, m_convertAll, m_exit})
+        a->setEnabled(true);
+    m_initialSettings->setVisible(true);
+    m_language->setVisible(false);
+}
+
+// ---- Opening ------------------------------------------------------------------------------
+
+int FrmMDI::OpenFiles(const QStringList& paths) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    int opened = 0;
+    for (const QString& path : paths) {
+        const int slot = static_cast<int>(m_views.size());
+        m_views.emplace_back();
+        program().OpenForReport = 0;
+        auto* view = new FrmMain(this);
+        QMdiSubWindow* sub = m_mdi->addSubWindow(view);
+        sub->setObjectName(QStringLiteral("FrmMainWindow"));
+        view->setSubWindow(sub);
+        QPointer<FrmMain> guard(view);
+        if (!view->SetFile2(path) || !guard)
+            break; // the remaining files are not opened
+        view->setTag(slot);
+        m_views[static_cast<size_t>(slot)] = view;
+        ++opened;
+    }
+    QApplication::restoreOverrideCursor();
+    return opened;
+}
+
+void FrmMDI::OpenCommand() {
+    const QList<FileFilter> filters = {
+        {QStringLiteral("QTX"),
+         QStringLiteral("*.??0;*.??1;*.??2;*.??3;*.??4;*.??5;*.??6;*.??7;*.??8;*.??9;*.RDD;*.VXD;*.ZVX")},
+        {message(33), QStringLiteral("*.*")},
+    };
+    const auto answer = platform().chooseOpenFiles(QString(), filters, true);
+    if (!answer)
+        return;
+    QStringList paths;
+    for (const QString& p : *answer)
+        if (!p.trimmed().isEmpty())
+            paths << p;
+    if (paths.isEmpty())
+        return;
+    OpenFiles(paths);
+}
+
+QList<FrmMain*> FrmMDI::OpenViews() const {
+    QList<FrmMain*> out;
+    for (const auto& v : m_views)
+        if (v)
+            out << v.data();
+    return out;
+}
+
+// ---- Menus of the active view -------------------------------------------------------------
+
+void FrmMDI::ShowMenusOf(FrmMain* view) {
+    if (m_menuOwner == view && !menuBar()->actions().isEmpty())
+        return;
+    m_menuOwner = view;
+    menuBar()->clear();
+    if (view) {
+        for (QMenu* m : view->topMenus())
+            menuBar()->addMenu(m);
+    } else {
+        menuBar()->addMenu(m_menuFile);
+        menuBar()->addMenu(m_menuSettings);
+        menuBar()->addMenu(m_menuHelp);
+    }
+}
+
+FrmMain* FrmMDI::ActiveView() const {
+    QMdiSubWindow* sub = m_mdi->activeSubWindow();
+    return sub ? qobject_cast<FrmMain*>(sub->widget()) : nullptr;
+}
+
+void FrmMDI::onSubWindowActivated(QMdiSubWindow* w) {
+    for (FrmMain* v : OpenViews())
+        if (!w || v->subWindow() != w)
+            v->Deactivated();
+    FrmMain* view = w ? qobject_cast<FrmMain*>(w->widget()) : nullptr;
+    if (view && view->record().Loaded == FlagTrue) {
+        view->Activated();
+        ShowMenusOf(view);
+    } else if (!view) {
+        ShowMenusOf(nullptr);
+    }
+}
+
+// The initial-settings dialog may have changed the language; the frame re-captions itself the
+// next time it is active.
+void FrmMDI::reapplyLanguageIfChanged() {
+    Settings& s = program().settings;
+    if (s.StartLanguage == s.Language)
+        return;
+    QString error;
+    if (!ReadSettingsAndLanguage(&error)) {
+        platform().messageBox(QStringLiteral("FileOpenErr"), QString(), MsgIcon::Warning);
+        QApplication::exit(1);
+        return;
+    }
+    ApplyMainCaptions();
+}
+
+void FrmMDI::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::ActivationChange && isActiveWindow())
+        reapplyLanguageIfChanged();
+    QMainWindow::changeEvent(e);
+}
+
+bool FrmMDI::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate)
+        reapplyLanguageIfChanged();
+    return QMainWindow::event(e);
+}
+
+// ---- Window commands ----------------------------------------------------------------------
+
+void FrmMDI::Cascade() { m_mdi->cascadeSubWindows(); }
+
+void FrmMDI::TileHorizontally() {
+    // Views stacked one above the other, each the full width of the frame.
+    const QList<QMdiSubWindow*> subs = m_mdi->subWindowList();
+    if (subs.isEmpty())
+        return;
+    const int h = m_mdi->viewport()->height() / static_cast<int>(subs.size());
+    int y = 0;
+    for (QMdiSubWindow* s : subs) {
+        s->showNormal();
+        s->setGeometry(0, y, m_mdi->viewport()->width(), std::max(h, s->minimumHeight()));
+        y += h;
+    }
+}
+
+void FrmMDI::ToggleSynchronise(bool currentlyChecked) {
+    for (FrmMain* v : OpenViews())
+        v->setSynchroniseChecked(!currentlyChecked);
+}
+
+void FrmMDI::ShowAbout() {
+    frmAbout about(this);
+    about.exec();
+}
+
+void FrmMDI::OpenHomepage() { platform().openUrl(QString::fromLatin1(HomepageUrl)); }
+
+void FrmMDI::ShowInitialSettings() {
+    // The initial-settings dialog is built with the settings issue; until then the current
+    // settings file is the only editor.
+    platform().messageBox(settingsFilePath(), program().language.WindowTitle, MsgIcon::Information);
+}
+
+// ---- Shutdown -----------------------------------------------------------------------------
+
+bool FrmMDI::CloseAllViews() {
+    for (auto& v : m_views) {
+        if (!v)
+            continue;
+        QMdiSubWindow* sub = v->subWindow();
+        if (sub ? !sub->close() : !v->close())
+            return false; // the user kept this view
+    }
+    return true;
+}
+
+void FrmMDI::closeEvent(QCloseEvent* e) {
+    // Each changed view asks first; a view the user keeps stops the shutdown.
+    if (!CloseAllViews()) {
+        e->ignore();
+        return;
+    }
+    e->accept();
+}
+
+void FrmMDI::dragEnterEvent(QDragEnterEvent* e) {
+    if (e->mimeData()->hasUrls())
+        e->acceptProposedAction();
+}
+
+void FrmMDI::dropEvent(QDropEvent* e) {
+    QStringList paths;
+    for (const QUrl& u : e->mimeData()->urls())
+        if (u.isLocalFile())
+            paths << QDir::toNativeSeparators(u.toLocalFile());
+    e->acceptProposedAction();
+    OpenFiles(paths);
+}
+
+} // namespace rebar

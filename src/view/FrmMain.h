@@ -1,0 +1,156 @@
+#pragma once
+// A measurement view: one open file shown as a radargram with its depth axis, A-mode picture,
+// colour bar, readouts and marker list, and its own menu bar. The window holds the controls
+// and forwards events to the core operations of the record; it holds no algorithm itself.
+
+#include "data/MeasurementRecord.h"
+#include "view/ViewImages.h"
+#include "view/ViewState.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QWidget>
+#include <array>
+#include <vector>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QListWidget;
+class QMdiSubWindow;
+class QMenu;
+class QPushButton;
+class QScrollBar;
+
+namespace rebar {
+
+class FrmMDI;
+class PictureBoxWidget;
+
+class FrmMain : public QWidget {
+    Q_OBJECT
+public:
+    explicit FrmMain(FrmMDI* mdi);
+    ~FrmMain() override;
+
+    // Opens path into this new view with the load progress dialog. True when the view is
+    // shown; false when it has removed itself (the failure message has been shown).
+    bool SetFile2(const QString& path);
+    // Opens the file chosen in the view's own open dialog (or the preset path).
+    bool SetFile();
+
+    // Re-processes and redraws the view; each switch 1 performs its step.
+    bool RefreshView(int position, int process, int render, int depthAxis, int markerList,
+                     int readouts);
+
+    MeasurementRecord& record() { return m_rec; }
+    const MeasurementRecord& record() const { return m_rec; }
+    ViewState& state() { return m_state; }
+    const ViewImages& images() const { return m_images; }
+
+    // The view's slot in the main frame's list (the window tag); 0 before the open succeeded.
+    int tag() const { return m_tag; }
+    void setTag(int slot) { m_tag = slot; }
+
+    QMdiSubWindow* subWindow() const { return m_sub; }
+    void setSubWindow(QMdiSubWindow* sub);
+
+    // The top-level menus Menu1(0..12) the main frame shows while this view is active.
+    const std::vector<QMenu*>& topMenus() const { return m_topMenus; }
+    // A menu item by its control name and index (Menu3, 5) -> the action.
+    QAction* menuItem(const QString& array, int index) const;
+
+    // Sets every caption of the view from the caption tables; false on failure.
+    bool ApplyViewCaptions();
+    // Activation and deactivation of the child window.
+    void Activated();
+    void Deactivated();
+    // Asks about unsaved changes; false when the user keeps the view open.
+    bool QueryClose();
+
+    // Scroll bar value and the synchronised scrolling of other views.
+    QScrollBar* scrollBar() const { return m_hsc; }
+    bool synchroniseChecked() const;
+    void setSynchroniseChecked(bool on);
+    // Runs the resize handler as the window system would after a width change.
+    void HandleResize();
+    // Shows the overlay at scroll value v.
+    bool ShowImage(int v);
+
+    // Layout operations of the view window.
+    void InitialLayout();
+    void Relayout();
+    void ApplyVisibility();
+    void SetPictureHeights(bool renderStep);
+    void SetScrollRange();
+
+    PictureBoxWidget* picb() const { return m_picb; }
+
+    // The depth axis of the family into picd; false when it cannot be drawn.
+    bool DrawDepthAxis();
+    // The gradation colour bar and the colours of the cursor lines.
+    void DrawColorBar();
+    // Rebuilds the marker list and the statistics labels.
+    bool RebuildMarkerList();
+    // Writes the record before closing (the Yes answer); false keeps the view open.
+    bool SaveBeforeClose();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void connectMenus();
+    QAction* addItem(QMenu* menu, const QString& array, int index, const QString& text);
+    QMenu* addSubmenu(QMenu* menu, const QString& array, int index, const QString& submenuName,
+                      const QString& text);
+    void LoadView();
+    void ApplyCreationDefaults();
+    bool OpenSequence(bool withProgress);
+    void FailOpen(bool withStage);
+    void SetMenuStates();
+    void UpdateWindowCaption();
+    void OnScroll(int value);
+    void setWindowWidth(int w);
+    void setWindowHeight(int h);
+    void UpdateReadouts();
+
+    FrmMDI* m_mdi;
+    QMdiSubWindow* m_sub = nullptr;
+    int m_tag = 0;
+    MeasurementRecord m_rec;
+    ViewState m_state;
+    ViewImages m_images;
+    QImage m_depthAxisBitmap;
+
+    // Controls
+    QListWidget* m_mklist = nullptr;
+    QLabel* m_lblCursor = nullptr;
+    std::array<QLabel*, 2> m_lblCursorX{};
+    std::array<QLabel*, 2> m_lblCursorY{};
+    std::array<QLabel*, 2> m_lblYuudenritu{};
+    QLabel* m_lblGPSDate = nullptr;
+    QLabel* m_lblLocation = nullptr;
+    std::array<QLabel*, 2> m_lblTire{};
+    std::array<QLabel*, 2> m_lblSpeed{};
+    std::array<QLabel*, 14> m_lblMaker{};
+    PictureBoxWidget* m_picd = nullptr;
+    PictureBoxWidget* m_picb = nullptr;
+    PictureBoxWidget* m_pica = nullptr;
+    PictureBoxWidget* m_clrBar = nullptr;
+    QScrollBar* m_hsc = nullptr;
+    QFrame* m_xbar = nullptr;
+    QFrame* m_ybar = nullptr;
+    QFrame* m_yabar = nullptr;
+    std::array<QPushButton*, 2> m_command1{};
+
+    // Menus
+    std::vector<QMenu*> m_topMenus;        // Menu1(0..12)
+    QMenu* m_popup = nullptr;              // Menu10
+    QHash<QString, QAction*> m_items;      // "Menu3_5" -> action
+    QHash<QString, QMenu*> m_submenus;     // "Menu16_0" -> menu
+};
+
+} // namespace rebar

@@ -1,0 +1,135 @@
+#include "view/ViewLayout.h"
+
+#include "data/Numeric.h"
+
+#include <QPainter>
+#include <algorithm>
+
+namespace rebar {
+
+void ViewGeometry::setScreen(int dpi) {
+    ScreenDpi = dpi > 0 ? dpi : 96;
+    TwipsPerPixelX = 1440.0 / ScreenDpi;
+    TwipsPerPixelY = 1440.0 / ScreenDpi;
+    // 230 pixels at 96 dpi, grown with the screen's resolution.
+    InfoPanelWidth = static_cast<int>(roundHalfEven(230.0 * ScreenDpi / 96 + (ScreenDpi - 96)));
+    InfoPanelHeight = static_cast<int>(roundHalfEven(220.0 * ScreenDpi / 96));
+}
+
+void ViewGeometry::computeColumns(bool infoPanelShown, bool aModeWin) {
+    x1 = Margin;
+    x2 = infoPanelShown ? x1 + InfoPanelWidth + Margin : x1;
+    x3 = x2 + DepthAxisWidth;
+    x4 = x3 + PictureWidth;
+    const int right = aModeWin ? AModeWidth : 0;
+    FormWidth = x4 + right + RightMargin;
+    MinFormWidth = x3 + MinPictureWidth + right + RightMargin;
+}
+
+ScrollRange ComputeScrollRange(int imageWidth, int pictureWidth, int direction) {
+    ScrollRange r;
+    if (imageWidth > pictureWidth) {
+        if (direction == 1)
+            r.minimum = imageWidth - pictureWidth + 1;
+        else
+            r.maximum = imageWidth - pictureWidth + 1;
+    }
+    return r;
+}
+
+int ShowImageHeight(bool family940, int coverMagnification) {
+    if (family940)
+        return coverMagnification ? 408 : 792;
+    return coverMagnification ? 280 : 536;
+}
+
+void ShowImageInto(const QImage& overlay, QImage& picture, int v, int imageWidth,
+                   int direction, int viewRange, int copyHeight) {
+    picture.fill(Qt::black);
+    if (overlay.isNull())
+        return;
+    const int wp = picture.width();
+    const bool wide = viewRange >= 3 && viewRange <= 5;
+    int srcX = 0;
+    int dstX = 0;
+    int width = wide ? imageWidth : wp;
+    if (direction != 1) {
+        srcX = v - 1;
+        dstX = -1;
+    } else if (wp > imageWidth) {
+        srcX = 0;
+        dstX = wp - imageWidth + 1;
+        width = imageWidth;
+    } else {
+        srcX = imageWidth - wp - (v - 1);
+        dstX = 0;
+    }
+    // Clip the copy to both images; only what is shown is copied.
+    if (dstX < 0) {
+        srcX -= dstX;
+        width += dstX;
+        dstX = 0;
+    }
+    if (srcX < 0) {
+        dstX -= srcX;
+        width += srcX;
+        srcX = 0;
+    }
+    width = std::min({width, overlay.width() - srcX, wp - dstX});
+    const int rows = std::min({copyHeight, overlay.height(), picture.height()});
+    if (width <= 0 || rows <= 0)
+        return;
+    for (int y = 0; y < rows; ++y) {
+        const QRgb* src = reinterpret_cast<const QRgb*>(overlay.constScanLine(y)) + srcX;
+        QRgb* dst = reinterpret_cast<QRgb*>(picture.scanLine(y)) + dstX;
+        std::copy(src, src + width, dst);
+    }
+}
+
+ResizeOutcome ComputeResize(ViewGeometry& g, const ResizeInput& in) {
+    ResizeOutcome out;
+    if (g.MinFormWidth >= in.newWidth) {
+        out.clamped = true;
+        out.windowWidth = g.MinFormWidth;
+        g.FormWidth = g.MinFormWidth;
+        out.pictureWidth = g.MinPictureWidth;
+        out.scrollValue = in.lastScrollValue;
+        return out;
+    }
+    const int d = g.FormWidth - in.newWidth;
+    g.FormWidth = in.newWidth;
+    g.PictureWidth = in.pictureWidthNow - d;
+    out.windowWidth = in.newWidth;
+    out.pictureWidth = g.PictureWidth;
+    const int wp = g.PictureWidth;
+    const int wimg = in.imageWidth;
+    int last = in.lastScrollValue;
+    if (in.direction != 0) {
+        out.range.maximum = 1;
+        if (wimg > wp) {
+            out.range.minimum = wimg - wp + 1;
+            if (in.rightEdge)
+                last += d;
+            last = std::min(last, out.range.minimum);
+        } else {
+            out.range.minimum = 1;
+            last = 1;
+        }
+    } else {
+        out.range.minimum = 1;
+        if (wimg > wp) {
+            out.range.maximum = wimg - wp + 1;
+            if (!in.rightEdge)
+                last += d;
+            last = std::min(last, out.range.maximum);
+        } else {
+            out.range.maximum = 1;
+            last = 1;
+        }
+    }
+    out.scrollValue = std::max(last, 1);
+    out.rangeChanged = true;
+    return out;
+}
+
+} // namespace rebar
