@@ -3,6 +3,7 @@
 // once per family are written once over these traits; the family-named entry points
 // (Process730, RenderBMode940, ...) only choose the traits.
 
+#include "config/CalibrationTables.h"
 #include "data/MeasurementRecord.h"
 
 #include <cstdint>
@@ -11,6 +12,7 @@ namespace rebar {
 
 struct Family730 {
     using Sample = int16_t;
+    using Wide = int32_t; // holds any weighted sum of a few samples exactly
     static constexpr int Number = 730;
     static constexpr int RawLast = 512;      // raw samples 0..512
     static constexpr int DDLast = 1024;      // double-density samples 0..1024
@@ -34,10 +36,28 @@ struct Family730 {
     static const Matrix<Sample>& work(const MeasurementRecord& r) { return r.Work730; }
     static Matrix<Sample>& workX2(MeasurementRecord& r) { return r.Work730x2; }
     static const Matrix<Sample>& workX2(const MeasurementRecord& r) { return r.Work730x2; }
+
+    // ---- Processing (Process730) ----
+    using StcGain = float;
+    static constexpr bool HasAutoSensitivity = false; // no mode 6
+    static constexpr bool ModeFailureFailsRun = true; // any arithmetic failure fails the run
+    static constexpr int ManualLeadRaw = 191;         // mode 2: samples always subtracted
+    static constexpr int ManualLeadDD = 383;
+    static constexpr int PeakHalfWidth = 2;       // peak window: traces i-2..i+2
+    static constexpr int32_t PeakThreshold = 192; // a lobe starts above this
+    static constexpr int ProgressTrace = 0;       // reports no progress
+    static double gainFactor(int16_t gain) {
+        constexpr double factors[] = {1.0, 1.4125, 2.0, 2.828, 4.0};
+        return gain >= 1 && gain <= 5 ? factors[gain - 1] : 1.4125;
+    }
+    static const StcGain* stcRaw(const CalibrationTables& t) { return t.StcGain730Half.data(); }
+    static const StcGain* stcDD(const CalibrationTables& t) { return t.StcGain730.data(); }
+    // ---- end of processing ----
 };
 
 struct Family940 {
     using Sample = int32_t;
+    using Wide = int64_t;
     static constexpr int Number = 940;
     static constexpr int RawLast = 768;
     static constexpr int DDLast = 1536;
@@ -59,6 +79,23 @@ struct Family940 {
     static const Matrix<Sample>& work(const MeasurementRecord& r) { return r.Work940; }
     static Matrix<Sample>& workX2(MeasurementRecord& r) { return r.Work940x2; }
     static const Matrix<Sample>& workX2(const MeasurementRecord& r) { return r.Work940x2; }
+
+    // ---- Processing (Process940) ----
+    using StcGain = double;
+    static constexpr bool HasAutoSensitivity = true;   // mode 6
+    static constexpr bool ModeFailureFailsRun = false; // a failed mode stage keeps the outputs
+    static constexpr int ManualLeadRaw = 287;
+    static constexpr int ManualLeadDD = 575;
+    static constexpr int PeakHalfWidth = 0; // no smoothing across traces
+    static constexpr int32_t PeakThreshold = 11776;
+    static constexpr int ProgressTrace = 3000; // the mode stage reports 70 % here
+    static double gainFactor(int16_t gain) {
+        constexpr double factors[] = {1.0, 1.414, 2.0, 2.828, 4.0, 5.656, 8.0};
+        return gain >= 1 && gain <= 7 ? factors[gain - 1] : 0.0;
+    }
+    static const StcGain* stcRaw(const CalibrationTables& t) { return t.StcGain940.data(); }
+    static const StcGain* stcDD(const CalibrationTables& t) { return t.StcGain940x2.data(); }
+    // ---- end of processing ----
 };
 
 } // namespace rebar
