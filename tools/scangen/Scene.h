@@ -1,0 +1,73 @@
+#pragma once
+// A synthetic scan line over a concrete slab: where the rebars lie, how the concrete slows the
+// wave, how noisy the scanner is, and the header values a file of it carries. The scene
+// computes echo waveforms in arbitrary units (the surface wave peaks near 1); the writers turn
+// them into the sample values and layout of each file format.
+//
+// Physics: the antenna at distance x sees a bar at distance x0 and cover d after the two-way
+// time t = t0 + 2 sqrt(d^2 + (x - x0)^2) sqrt(er) / c (t0 the time of the concrete surface),
+// as a Ricker wavelet whose amplitude falls with the slant distance and the angle off the
+// vertical. The surface itself answers at t0 with a strong wavelet of opposite sign (the
+// surface wave), the same in every trace apart from a slow drift along the line; the scanner
+// keeps a copy of it as the fixed (trace 0) and the user (trace -1) surface wave.
+
+#include <QDate>
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+namespace rebar::scangen {
+
+struct SceneBar {
+    double distanceMm = 0; // along the scan line, from the first trace
+    double coverMm = 0;    // concrete cover above the bar
+};
+
+struct Scene {
+    // Geometry and material
+    int traces = 800;
+    double er = 6.5;      // relative permittivity of the concrete
+    double pitchMm = 2.5; // distance between neighbouring traces
+    std::vector<SceneBar> bars;
+    double slabMm = 0; // thickness of the slab (a flat back-wall echo), 0 for none
+    // Signal
+    double centreGHz = 2.0; // centre frequency of the wavelet
+    double noise = 0.0;     // standard deviation of the noise, relative to the surface wave
+    uint64_t seed = 1;
+    // Header values of the written file
+    QString note;
+    QDate date = QDate(2024, 5, 17);
+    QString time = QStringLiteral("10:30:00");
+    int dataNo = 1;
+    int processingLine = 0; // a measured trace flagged as the processing line, 0 for none
+    bool markBars = true;   // store a marker at every bar's apex
+    int gain = 3;           // sensitivity step 1..7
+    int gainMode = 0;       // 0 shallow, 1 deep
+    int colorCode = 0;
+    int direction = 0;
+    int viewRange = 1;
+    int procCode = 1;
+    QString xUnit = QStringLiteral("m");
+    QString yUnit = QStringLiteral("cm");
+
+    // Trace number 1..traces to distance in mm.
+    double traceDistance(int trace) const { return (trace - 1) * pitchMm; }
+
+    // Fills amplitude[1..rawLast] with the echo of a trace at raw sample times (2j - 1) / 128 ns
+    // (amplitude[0], the status word, is set to 0). trace 1..traces is a measured trace, 0 the
+    // fixed and -1 the user surface wave, any other index (the 940 family's -3) an empty trace.
+    void renderTrace(int trace, int rawLast, double* amplitude) const;
+
+    // A marker at every bar inside the line: the trace counted from 0 and the double-density
+    // sample (counted from 1) of its apex.
+    struct Apex {
+        int32_t position = 0;
+        int32_t sample = 0;
+    };
+    std::vector<Apex> apexes() const;
+
+    // Double-density sample (fractional, counted from 1) of an echo from depth mm.
+    double apexSample(double coverMm) const;
+};
+
+} // namespace rebar::scangen
