@@ -1,2 +1,359 @@
-// PLACEHOLDER: being written.
-int main() { return 0; }
+// rbinfo: opens measurement files with the program's own type detection and readers and prints
+// each record as the reader leaves it (no settings defaults applied), as JSON Lines.
+#include "data/FileOpen.h"
+#include "data/MeasurementRecord.h"
+#include "data/ReadResult.h"
+#include "data/TextEncoding.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+using namespace rebar;
+
+namespace {
+
+const char* const Usage =
+    "usage: rbinfo [--sample T:S]... FILE...\n"
+    "\n"
+    "Reads each measurement file (RDD, VXD, ZVX or text measurement data) the way the program\n"
+    "opens it and prints what the reader put into the record, before any settings defaults.\n"
+    "\n"
+    "Output is JSON Lines: one JSON object per file, one per line, in the order given.\n"
+    "The keys are the record's field names (FilePath, FileName, FileKind, TraceCount,\n"
+    "ColorCode, Saved, Markers730 or Marks940, Note, ...) plus \"ok\". A file that cannot be\n"
+    "read gives {\"FilePath\", \"FileName\", \"FileKind\", \"ok\": false, \"LoadStage\",\n"
+    "\"reason\"}.\n"
+    "\n"
+    "  --sample T:S   add to \"samples\" the value of trace T, sample S of every matrix of the\n"
+    "                 file's family that holds it (Raw730 and Samples730, or Raw940, Raw940A,\n"
+    "                 Samples940 and Samples940A); repeatable\n"
+    "\n"
+    "Exit status: 0 when every file was read, 1 when any file failed, 2 for a usage error.\n";
+
+// One JSON object written in field order.
+class JsonObject {
+public:
+    JsonObject& key(const char* name) {
+        m_out += m_first ? "{" : ",";
+        m_first = false;
+        m_out += '"';
+        m_out += name;
+        m_out += "\":";
+        return *this;
+    }
+    JsonObject& str(const char* name, const QString& v) {
+        key(name);
+        appendString(v);
+        return *this;
+    }
+    JsonObject& num(const char* name, long long v) {
+        key(name);
+        m_out += QByteArray::number(v);
+        return *this;
+    }
+    JsonObject& real(const char* name, double v) {
+        key(name);
+        appendReal(v);
+        return *this;
+    }
+    JsonObject& single(const char* name, float v) {
+        key(name);
+        appendReal(v);
+        return *this;
+    }
+    JsonObject& boolean(const char* name, bool v) {
+        key(name);
+        m_out += v ? "true" : "false";
+        return *this;
+    }
+    JsonObject& raw(const char* name, const QByteArray& json) {
+        key(name);
+        m_out += json;
+        return *this;
+    }
+    QByteArray done() const { return m_first ? QByteArray("{}") : m_out + "}"; }
+
+private:
+    void appendString(const QString& s) {
+        m_out += '"';
+        for (const char c : s.toUtf8()) {
+            const auto u = static_cast<unsigned char>(c);
+            if (c == '"' || c == '\\') {
+                m_out += '\\';
+                m_out += c;
+            } else if (c == '\n') {
+                m_out += "\\n";
+            } else if (c == '\r') {
+                m_out += "\\r";
+            } else if (c == '\t') {
+                m_out += "\\t";
+            } else if (u < 0x20) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04x", u);
+                m_out += buf;
+            } else {
+                m_out += c;
+            }
+        }
+        m_out += '"';
+    }
+    // Shortest text that reads back as the same value; null for what JSON cannot hold.
+    template <typename T> void appendReal(T v) {
+        if (!std::isfinite(v)) {
+            m_out += "null";
+            return;
+        }
+        char buf[64];
+        const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+        m_out += ec == std::errc() ? QByteArray(buf, end - buf) : QByteArray("null");
+    }
+
+    QByteArray m_out;
+    bool m_first = true;
+};
+
+class JsonArray {
+public:
+    void add(const QByteArray& json) {
+        m_out += m_out.isEmpty() ? "[" : ",";
+        m_out += json;
+    }
+    QByteArray done() const { return m_out.isEmpty() ? QByteArray("[]") : m_out + "]"; }
+
+private:
+    QByteArray m_out;
+};
+
+struct SampleRequest {
+    int trace = 0;
+    int sample = 0;
+};
+
+// Text of a fixed header field up to its first NUL byte.
+QByteArray fieldBytes(const ZvxHeader& h, int offset, int length) {
+    const auto* p = reinterpret_cast<const char*>(h.Bytes.data() + offset);
+    qsizetype n = 0;
+    while (n < length && p[n] != '\0')
+        ++n;
+    return QByteArray(p, n);
+}
+
+template <typename T>
+void addSample(JsonObject& o, const char* name, const Matrix<T>& m, const SampleRequest& q) {
+    if (m.contains(q.trace, q.sample))
+        o.num(name, m(q.trace, q.sample));
+}
+
+QByteArray samplesJson(const MeasurementRecord& r, const std::vector<SampleRequest>& requests) {
+    JsonArray a;
+    for (const SampleRequest& q : requests) {
+        JsonObject o;
+        o.num("trace", q.trace).num("sample", q.sample);
+        if (r.is940()) {
+            addSample(o, "Raw940", r.Raw940, q);
+            addSample(o, "Raw940A", r.Raw940A, q);
+            addSample(o, "Samples940", r.Samples940, q);
+            addSample(o, "Samples940A", r.Samples940A, q);
+        } else {
+            addSample(o, "Raw730", r.Raw730, q);
+            addSample(o, "Samples730", r.Samples730, q);
+        }
+        a.add(o.done());
+    }
+    return a.done();
+}
+
+QByteArray savedJson(const SavedSettings& s) {
+    JsonObject o;
+    o.single("Permittivity", s.Permittivity)
+        .num("ColorCode", s.ColorCode)
+        .num("Direction", s.Direction)
+        .num("GainMode", s.GainMode)
+        .num("Gain", s.Gain)
+        .num("ViewRange", s.ViewRange)
+        .num("ProcCode", s.ProcCode)
+        .str("XUnit", s.XUnit)
+        .str("YUnit", s.YUnit);
+    return o.done();
+}
+
+QByteArray markersJson(const MeasurementRecord& r) {
+    JsonArray a;
+    if (r.is940()) {
+        for (int g = 0; g < MarkGroups940; ++g)
+            for (int i = 1; i <= MarksPerGroup940; ++i) {
+                const Mark940& m = r.Marks940[g][i];
+                if (m.InUse == 0)
+                    continue;
+                JsonObject o;
+                o.num("Group", g).num("Slot", i).num("InUse", m.InUse).num("X", m.X).num("Y", m.Y);
+                a.add(o.done());
+            }
+    } else {
+        for (const Marker730& m : r.Markers730) {
+            JsonObject o;
+            o.num("Position", m.Position).num("Sample", m.Sample);
+            a.add(o.done());
+        }
+    }
+    return a.done();
+}
+
+QByteArray zvxJson(const ZvxHeader& h) {
+    JsonObject o;
+    o.num("Identifier", h.get<int16_t>(ZvxHeader::OffIdentifier))
+        .str("Comment1",
+             decodeUtf8OrSystem(fieldBytes(h, ZvxHeader::OffComment1, ZvxHeader::LenComment1)))
+        .str("Comment2",
+             decodeUtf8OrSystem(fieldBytes(h, ZvxHeader::OffComment2, ZvxHeader::LenComment2)))
+        .str("Comment3",
+             decodeUtf8OrSystem(fieldBytes(h, ZvxHeader::OffComment3, ZvxHeader::LenComment3)))
+        .str("Comment4",
+             decodeUtf8OrSystem(fieldBytes(h, ZvxHeader::OffComment4, ZvxHeader::LenComment4)))
+        .num("MeasureDirection", h.MeasureDirection())
+        .str("Latitude",
+             QString::fromLatin1(fieldBytes(h, ZvxHeader::OffLatitude, ZvxHeader::LenLatitude)))
+        .str("Longitude",
+             QString::fromLatin1(fieldBytes(h, ZvxHeader::OffLongitude, ZvxHeader::LenLongitude)));
+    return o.done();
+}
+
+QByteArray recordJson(const MeasurementRecord& r, const std::vector<SampleRequest>& requests) {
+    JsonObject o;
+    o.str("FilePath", r.FilePath)
+        .str("FileName", r.FileName)
+        .num("FileKind", r.FileKind)
+        .boolean("ok", true)
+        .str("SerialNo", r.SerialNo)
+        .str("MeasureDate", r.MeasureDate)
+        .str("MeasureTime", r.MeasureTime)
+        .num("DataNo", r.DataNo)
+        .num("TraceCount", r.TraceCount)
+        .num("XDataSize", r.XDataSize)
+        .num("YDataSize", r.YDataSize)
+        .num("XScale", r.XScale)
+        .num("PermittivityPreset", r.PermittivityPreset)
+        .num("XAdjust", r.XAdjust)
+        .num("Handle", r.Handle)
+        .num("Direction", r.Direction)
+        .real("Permittivity", r.Permittivity)
+        .num("ColorCode", r.ColorCode)
+        .num("ProcessingLine", r.ProcessingLine)
+        .num("ProcCode", r.ProcCode)
+        .num("Gain", r.Gain)
+        .num("GainMode", r.GainMode)
+        .num("PrcsAsMS", r.PrcsAsMS)
+        .num("PeakFlag", r.PeakFlag)
+        .num("TireOption", r.TireOption)
+        .str("Note", r.Note)
+        .num("ViewRange", r.ViewRange)
+        .single("XPitch", r.XPitch)
+        .num("CoverMagnification", r.CoverMagnification)
+        .str("XUnit", r.XUnit)
+        .str("YUnit", r.YUnit)
+        .num("MarkCount", r.MarkCount)
+        .num("SpeedOption", r.SpeedOption)
+        .raw("Saved", savedJson(r.Saved))
+        .raw(r.is940() ? "Marks940" : "Markers730", markersJson(r));
+    if (r.is940())
+        o.raw("ZvxHeader", zvxJson(r.Zvx));
+    o.str("LoadStage", r.LoadStage);
+    if (!requests.empty())
+        o.raw("samples", samplesJson(r, requests));
+    return o.done();
+}
+
+QByteArray failureJson(const MeasurementRecord& r, const QString& reason) {
+    JsonObject o;
+    o.str("FilePath", r.FilePath)
+        .str("FileName", r.FileName)
+        .num("FileKind", r.FileKind)
+        .boolean("ok", false)
+        .str("LoadStage", r.LoadStage)
+        .str("reason", reason);
+    return o.done();
+}
+
+// Opens one file as the open sequence does, up to and including the reader.
+bool describe(const QString& path, const std::vector<SampleRequest>& requests, QByteArray& out) {
+    MeasurementRecord r;
+    SetRecordPath(r, path);
+    if (!DetectFileKind(r)) {
+        if (IsBadVxdName(r)) {
+            r.LoadStage = Stage::FType001;
+            out = failureJson(r, QStringLiteral("a VXD file name must start with B or T"));
+        } else {
+            out = failureJson(r, QStringLiteral("not a measurement file (unknown extension and "
+                                                "no measurement-data first line)"));
+        }
+        return false;
+    }
+    int16_t maxTraces = 6000;
+    ReadContext ctx;
+    ctx.MaxTraces = &maxTraces;
+    const ReadResult res = ReadMeasurementFile(r, ctx);
+    if (!res) {
+        out = failureJson(r, res.reason);
+        return false;
+    }
+    out = recordJson(r, requests);
+    return true;
+}
+
+bool parseSample(const QString& text, SampleRequest& q) {
+    const QStringList parts = text.split(QLatin1Char(':'));
+    if (parts.size() != 2)
+        return false;
+    bool a = false, b = false;
+    q.trace = parts[0].toInt(&a);
+    q.sample = parts[1].toInt(&b);
+    return a && b;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<SampleRequest> requests;
+    QStringList files;
+    for (int i = 1; i < argc; ++i) {
+        const QString a = QString::fromLocal8Bit(argv[i]);
+        if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
+            std::fputs(Usage, stdout);
+            return 0;
+        }
+        if (a == QLatin1String("--sample")) {
+            SampleRequest q;
+            if (i + 1 >= argc || !parseSample(QString::fromLocal8Bit(argv[++i]), q)) {
+                std::fprintf(stderr, "rbinfo: --sample needs TRACE:SAMPLE\n\n%s", Usage);
+                return 2;
+            }
+            requests.push_back(q);
+            continue;
+        }
+        if (a.startsWith(QLatin1String("--"))) {
+            std::fprintf(stderr, "rbinfo: unknown option %s\n\n%s", argv[i], Usage);
+            return 2;
+        }
+        files << a;
+    }
+    if (files.isEmpty()) {
+        std::fputs(Usage, stderr);
+        return 2;
+    }
+
+    int status = 0;
+    for (const QString& path : files) {
+        QByteArray line;
+        if (!describe(path, requests, line))
+            status = 1;
+        line += '\n';
+        std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
+        std::fflush(stdout);
+    }
+    return status;
+}

@@ -1,0 +1,90 @@
+#include "scangen/Scene.h"
+#include "scangen/Writers.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+using namespace rebar;
+using rebar::test::Scratch;
+
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    QList<QJsonObject> objects;
+};
+
+ToolRun rbinfo(const QStringList& args) {
+    QProcess p;
+    p.start(test::binDir() + QStringLiteral("/rbinfo"), args);
+    ToolRun out;
+    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit)
+        return out;
+    out.exitCode = p.exitCode();
+    for (const QByteArray& line : p.readAllStandardOutput().split('\n')) {
+        if (line.isEmpty())
+            continue;
+        QJsonParseError err;
+        const QJsonDocument doc = QJsonDocument::fromJson(line, &err);
+        EXPECT_EQ(err.error, QJsonParseError::NoError) << line.constData();
+        out.objects << doc.object();
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(Rbinfo, PrintsEachRecordAsOneJsonLine) {
+    Scratch dir;
+    scangen::Scene scene;
+    scene.traces = 120;
+    scene.er = 8.0;
+    scene.bars = {{100.0, 40.0}};
+    scene.note = QStringLiteral("東側の壁 3番, ｶﾌﾞﾘ");
+    const QString good = dir.path(QStringLiteral("GOOD.RDD"));
+    ASSERT_TRUE(scangen::writeRdd(scene, good));
+    const QString broken = dir.write(QStringLiteral("BROKEN.RDD"), "\"LC\",5\r\n\"MAINDATA\",\"\"");
+
+    const ToolRun ok = rbinfo({QStringLiteral("--sample"), QStringLiteral("41:60"),
+                               QStringLiteral("--sample"), QStringLiteral("-1:1024"), good});
+    ASSERT_EQ(ok.exitCode, 0);
+    ASSERT_EQ(ok.objects.size(), 1);
+    const QJsonObject o = ok.objects[0];
+    EXPECT_EQ(o["FileName"].toString(), "GOOD.RDD");
+    EXPECT_EQ(o["FileKind"].toInt(), 7);
+    EXPECT_TRUE(o["ok"].toBool());
+    EXPECT_EQ(o["TraceCount"].toInt(), 120);
+    EXPECT_EQ(o["PermittivityPreset"].toInt(), 3);
+    EXPECT_EQ(o["Note"].toString(), scene.note);
+    // What the reader left, before any settling: Saved is still empty.
+    EXPECT_EQ(o["Saved"].toObject()["Gain"].toInt(), 0);
+    const QJsonArray markers = o["Markers730"].toArray();
+    ASSERT_EQ(markers.size(), 1);
+    EXPECT_EQ(markers[0].toObject()["Position"].toInt(), 40);
+
+    // The sample values are the reader's: trace 41 raw sample 60 is the scene's sample.
+    const QJsonArray samples = o["samples"].toArray();
+    ASSERT_EQ(samples.size(), 2);
+    std::vector<double> amp(513);
+    scene.renderTrace(41, 512, amp.data());
+    EXPECT_EQ(samples[0].toObject()["Raw730"].toInt(), scangen::sample730(amp[60]));
+    EXPECT_TRUE(samples[0].toObject().contains("Samples730"));
+    // Sample 1024 exists only at double density.
+    EXPECT_FALSE(samples[1].toObject().contains("Raw730"));
+    EXPECT_TRUE(samples[1].toObject().contains("Samples730"));
+
+    // A failing file: its own line with the stage and reason, exit code 1, others still read.
+    const ToolRun mixed = rbinfo({broken, good, dir.path(QStringLiteral("b0001.VXD"))});
+    EXPECT_EQ(mixed.exitCode, 1);
+    ASSERT_EQ(mixed.objects.size(), 3);
+    EXPECT_FALSE(mixed.objects[0]["ok"].toBool());
+    EXPECT_TRUE(mixed.objects[0].contains("LoadStage"));
+    EXPECT_FALSE(mixed.objects[0]["reason"].toString().isEmpty());
+    EXPECT_TRUE(mixed.objects[1]["ok"].toBool());
+    EXPECT_EQ(mixed.objects[2]["LoadStage"].toString(), "  FType001");
+}
