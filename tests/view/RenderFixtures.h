@@ -7,7 +7,10 @@
 #include "config/CalibrationTables.h"
 #include "data/MeasurementRecord.h"
 
+#include "view/ViewFonts.h"
+
 #include <QImage>
+#include <QPainter>
 #include <cmath>
 
 namespace rebar::test {
@@ -115,6 +118,29 @@ inline bool isBlack(QRgb c) {
 }
 inline bool isWhite(QRgb c) {
     return (c & 0xffffffu) == 0xffffffu;
+}
+
+// True when text, drawn with its top-left corner at (x, y) in the Arial font of the given cell
+// height, shows in img: every ink pixel of the text is there (pixels elsewhere are not looked
+// at, so ticks and other labels may share the area).
+inline bool showsText(const QImage& img, int x, int y, const QString& text, int cell) {
+    QImage ref(img.size(), QImage::Format_RGB32);
+    ref.fill(Qt::white);
+    {
+        QPainter p(&ref);
+        p.setFont(ArialCellFont(cell));
+        p.setPen(Qt::black);
+        p.drawText(QRect(x, y, 1000, 200), Qt::AlignLeft | Qt::AlignTop, text);
+    }
+    int ink = 0;
+    for (int yy = 0; yy < ref.height(); ++yy)
+        for (int xx = 0; xx < ref.width(); ++xx)
+            if (!isWhite(px(ref, xx, yy))) {
+                ++ink;
+                if (px(ref, xx, yy) != px(img, xx, yy))
+                    return false;
+            }
+    return ink > 0;
 }
 
 } // namespace rebar::test
