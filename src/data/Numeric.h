@@ -24,6 +24,15 @@ inline double roundHalfEven(double x) {
     return std::nearbyint(x);
 }
 
+// roundHalfEven without the range branch, for loops over many samples that must vectorise:
+// exact only for |x| below 2^51, which the caller has made sure of beforehand (for example by
+// checking the extreme results of the loop with roundTo).
+inline double roundHalfEvenInRange(double x) {
+    constexpr double magic = 6755399441055744.0;
+    const double t = x + magic;
+    return t - magic;
+}
+
 // True when v lies inside the range of the integer type To.
 template <std::integral To, typename From> constexpr bool fitsIn(From v) {
     if constexpr (std::is_floating_point_v<From>) {
