@@ -25,11 +25,14 @@ bool levels(const Matrix<int32_t>& raw, int n, const std::vector<int32_t>& mean,
             std::vector<double>& level) {
     std::vector<double> power(Last + 1, 0.0);
     const double count = n;
+    double* __restrict p = power.data();
+    const int32_t* __restrict m = mean.data();
     for (int i = 1; i <= n; ++i) {
-        const int32_t* row = raw.trace(i);
+        const int32_t* __restrict row = raw.trace(i);
+#pragma GCC ivdep
         for (int j = 1; j <= Last; ++j) {
-            const int32_t d = row[j] - mean[j]; // both checked to fit 32 bits squared
-            power[j] += static_cast<double>(d * d) / count;
+            const int32_t d = row[j] - m[j]; // checked to fit 32 bits, and so is its square
+            p[j] += static_cast<double>(d * d) / count;
         }
     }
     level.assign(Last + 1, 0.0);
@@ -57,8 +60,8 @@ bool AutoSensitivity::compute(MeasurementRecord& r) {
 
     // 1. Mean trace, and from the extremes of every sample the proof that each residual and
     // its square fit 32 bits.
-    ColumnStats<int32_t> stats;
-    if (!stats.compute(raw, n, Last, true))
+    ColumnStats<int32_t, Last> stats;
+    if (!stats.compute(raw, n, true))
         return false;
     std::vector<int32_t> mean(Last + 1, 0);
     for (int j = 1; j <= Last; ++j) {

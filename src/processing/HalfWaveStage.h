@@ -10,23 +10,19 @@
 
 namespace rebar {
 
-template <class F> class HalfWaveStage {
+template <class F, int Last> class HalfWaveStage {
 public:
     using Sample = typename F::Sample;
 
-    static void run(Matrix<Sample>& out, int traceCount, int last, int16_t aModeSet) {
+    // Applies the stage to one processed row (samples 1..Last).
+    static void row(Sample* __restrict row, int16_t aModeSet) {
         constexpr Sample zero = static_cast<Sample>(F::ZeroLevel);
-        if (aModeSet != 1 && aModeSet != 2)
-            return;
-        for (int i = 1; i <= traceCount; ++i) {
-            Sample* row = out.trace(i);
-            if (aModeSet == 1) {
-                for (int j = 1; j <= last; ++j)
-                    row[j] = std::max(row[j], zero);
-            } else {
-                for (int j = 1; j <= last; ++j)
-                    row[j] = std::min(row[j], zero);
-            }
+        if (aModeSet == 1) {
+            for (int j = 1; j <= Last; ++j)
+                row[j] = std::max(row[j], zero);
+        } else if (aModeSet == 2) {
+            for (int j = 1; j <= Last; ++j)
+                row[j] = std::min(row[j], zero);
         }
     }
 };

@@ -13,6 +13,7 @@
 #include "processing/ColumnStats.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -29,14 +30,16 @@ enum ProcMode : int16_t {
     ModeAutoGain = 6,      // 940 only: automatic sensitivity
 };
 
-template <class F> class ModeStage {
+// Last: the input matrix's last sample (512/1024, 768/1536), a constant so that the trace loop
+// vectorises.
+template <class F, int Last> class ModeStage {
 public:
     using Sample = typename F::Sample;
 
-    // in: the input matrix; last: its last sample (512/1024, 768/1536); manualLead: the
-    // leading samples mode 2 always subtracts; stc: the STC gain of sample j at j - 1.
-    ModeStage(const Matrix<Sample>& in, int last, int manualLead, const typename F::StcGain* stc)
-        : m_in(in), m_last(last), m_lead(manualLead), m_stc(stc) {}
+    // in: the input matrix; manualLead: the leading samples mode 2 always subtracts; stc: the
+    // STC gain of sample j at j - 1.
+    ModeStage(const Matrix<Sample>& in, int manualLead, const typename F::StcGain* stc)
+        : m_in(in), m_lead(manualLead), m_stc(stc) {}
 
     // Builds the reference and factor rows for the record's settings and checks every result.
     // False when the mode cannot run: an unknown mode, a reference trace outside the matrix,
@@ -50,22 +53,35 @@ public:
             return false;
         m_gain = F::gainFactor(r.Gain);
         m_zero = static_cast<double>(F::ZeroLevel);
-        m_factor.assign(static_cast<std::size_t>(m_last) + 1, 1.0);
+        m_factor.assign(Last + 1, 1.0);
         if (r.GainMode == 1) {
-            for (int j = 1; j <= m_last; ++j)
+            for (int j = 1; j <= Last; ++j)
                 m_factor[j] = static_cast<double>(m_stc[j - 1]);
         }
-        ColumnStats<Sample> stats;
-        if (n >= 1 && !stats.compute(m_in, n, m_last, code == ModeAverage))
+        ColumnStats<Sample, Last> stats;
+        if (n >= 1 && !stats.compute(m_in, n, code == ModeAverage))
             return false;
         if (!buildReference(code, r.ProcessingLine, n, stats))
             return false;
         m_refD.assign(m_ref.begin(), m_ref.end());
-        m_outLo.assign(static_cast<std::size_t>(m_last) + 1, 0);
+        m_whole.clear();
+        if (std::floor(m_gain) == m_gain) {
+            // A whole gain and whole STC factors make every product exact: the loop can then
+            // run on integers, with the same results and several times faster.
+            m_whole.assign(Last + 1, 0);
+            for (int j = 1; j <= Last && !m_whole.empty(); ++j) {
+                const double k = m_gain * m_factor[j];
+                if (std::floor(m_factor[j]) == m_factor[j] && fitsIn<int32_t>(k))
+                    m_whole[j] = static_cast<int32_t>(k);
+                else
+                    m_whole.clear();
+            }
+        }
+        m_outLo.assign(Last + 1, 0);
         m_outHi = m_outLo;
         if (n < 1)
             return true;
-        for (int j = 1; j <= m_last; ++j) {
+        for (int j = 1; j <= Last; ++j) {
             const int64_t dLo = static_cast<int64_t>(stats.lo(j)) - m_ref[j];
             const int64_t dHi = static_cast<int64_t>(stats.hi(j)) - m_ref[j];
             Sample a = 0;
@@ -79,18 +95,29 @@ public:
         return true;
     }
 
-    // Trace i into out (samples 0..last); only after a successful prepare().
+    // Trace i into out (samples 0..Last); only after a successful prepare(), which has proven
+    // every result to fit, so the loop needs neither checks nor the rounding's range branch.
     void run(int i, Sample* out) const {
-        const Sample* in = m_in.trace(i);
-        const double* ref = m_refD.data();
-        const double* factor = m_factor.data();
+        const Sample* __restrict in = m_in.trace(i);
+        const double* __restrict ref = m_refD.data();
+        const double* __restrict factor = m_factor.data();
+        Sample* __restrict dst = out;
         const double g = m_gain;
         const double zero = m_zero;
-        out[0] = in[0];
-        for (int j = 1; j <= m_last; ++j) {
+        dst[0] = in[0];
+        if (!m_whole.empty()) {
+            const int32_t* __restrict refI = m_ref.data();
+            const int32_t* __restrict k = m_whole.data();
+#pragma GCC ivdep
+            for (int j = 1; j <= Last; ++j)
+                dst[j] = static_cast<Sample>((in[j] - refI[j]) * k[j] + F::ZeroLevel);
+            return;
+        }
+#pragma GCC ivdep
+        for (int j = 1; j <= Last; ++j) {
             // Both operands are integers, so the difference is exact, as the integer one is.
             const double v = (static_cast<double>(in[j]) - ref[j]) * g * factor[j] + zero;
-            out[j] = static_cast<Sample>(static_cast<int32_t>(roundHalfEven(v)));
+            dst[j] = static_cast<Sample>(static_cast<int32_t>(roundHalfEvenInRange(v)));
         }
     }
 
@@ -98,7 +125,7 @@ public:
     // running sum of up to 2H+1 results of a sample stays inside the sample range.
     bool peakSumsBounded() const {
         constexpr int64_t count = 2 * F::PeakHalfWidth + 1;
-        for (int j = 1; j <= m_last; ++j) {
+        for (int j = 1; j <= Last; ++j) {
             if (!fitsIn<Sample>(count * std::max<int64_t>(m_outHi[j], 0)) ||
                 !fitsIn<Sample>(count * std::min<int64_t>(m_outLo[j], 0)))
                 return false;
@@ -106,21 +133,17 @@ public:
         return true;
     }
 
-    int last() const { return m_last; }
-    // The reference R(j) of the prepared run.
-    int32_t reference(int j) const { return m_ref[j]; }
-
 private:
     double value(int64_t difference, int j) const {
         return static_cast<double>(difference) * m_gain * m_factor[j] + m_zero;
     }
 
-    bool buildReference(int code, int32_t line, int n, const ColumnStats<Sample>& stats) {
+    bool buildReference(int code, int32_t line, int n, const ColumnStats<Sample, Last>& stats) {
         const int32_t zero = F::ZeroLevel;
-        m_ref.assign(static_cast<std::size_t>(m_last) + 1, zero);
+        m_ref.assign(Last + 1, zero);
         auto copyTrace = [&](int t) {
             const Sample* row = m_in.trace(t);
-            std::copy(row, row + m_last + 1, m_ref.begin());
+            std::copy(row, row + Last + 1, m_ref.begin());
         };
         switch (code) {
         case ModePlain:
@@ -140,7 +163,7 @@ private:
                 cutAtCrossing();
             break;
         case ModeAverage:
-            for (int j = 1; j <= m_last; ++j)
+            for (int j = 1; j <= Last; ++j)
                 m_ref[j] = stats.mean(j, n);
             break;
         }
@@ -151,7 +174,7 @@ private:
     // sample where it meets the zero line; later samples use the zero level.
     void cutAtCrossing() {
         const int64_t zero = F::ZeroLevel;
-        for (int j = m_lead + 1; j <= m_last; ++j) {
+        for (int j = m_lead + 1; j <= Last; ++j) {
             if ((m_ref[j - 1] - zero) * (m_ref[j] - zero) <= 0) {
                 std::fill(m_ref.begin() + j + 1, m_ref.end(), static_cast<int32_t>(zero));
                 return;
@@ -160,7 +183,6 @@ private:
     }
 
     const Matrix<Sample>& m_in;
-    int m_last;
     int m_lead;
     const typename F::StcGain* m_stc;
     double m_gain = 0;
@@ -168,6 +190,7 @@ private:
     std::vector<int32_t> m_ref;   // R(j), sample 0 unused
     std::vector<double> m_refD;   // the same as doubles for the trace loop
     std::vector<double> m_factor; // s(j)
+    std::vector<int32_t> m_whole; // g * s(j) when all are whole numbers, else empty
     std::vector<Sample> m_outLo;  // smallest and largest result of each sample
     std::vector<Sample> m_outHi;
 };

@@ -6,7 +6,12 @@
 // The value W(j) of trace i is the mean (truncated) of sample j over a window of 2H+1 traces
 // i-H..i+H, ends clamped to 1..N, minus the zero level; H is 2 for the 730 family and 0 (no
 // smoothing) for the 940 family. Windows always read the mode stage's results: a trace's
-// result is held back until no later window reads the trace.
+// result is held back until no later window reads the trace. The stage follows the mode stage
+// trace by trace, so the rows it reads are still in the cache.
+//
+// A trace only needs W up to the end of its lobe, so W is made in blocks of samples as the
+// search goes. The window sums of the 730 family must fit 16 bits over the whole trace; that
+// is settled before the stage runs (sumsFit, or the mode stage's bound).
 
 #include "data/Family.h"
 #include "data/Numeric.h"
@@ -14,98 +19,162 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace rebar {
 
-template <class F> class PeakStage {
+// Last: the matrix's last sample (512/1024, 768/1536).
+template <class F, int Last> class PeakStage {
 public:
     using Sample = typename F::Sample;
     static constexpr int H = F::PeakHalfWidth;
     static constexpr int Count = 2 * H + 1;
+    static constexpr int Block = 64;
+    static_assert(Last % Block == 0);
     using Rows = std::array<const Sample*, Count>;
 
-    // W(1..last) of one window into w. False when a running window sum leaves the sample
-    // type (16 bits in the 730 family).
-    static bool windowValues(const Rows& rows, int last, int32_t* w) {
-        using Acc = std::conditional_t<(sizeof(Sample) < sizeof(int32_t)), int32_t, int64_t>;
+    // Checks every window sum of traces 1..n over the rows rowOf(t) gives, without writing:
+    // false when a running sum leaves the sample type.
+    template <class RowOf> static bool sumsFit(int n, RowOf&& rowOf) {
+        std::vector<int32_t> w(Last + 1);
         bool fits = true;
-        for (int j = 1; j <= last; ++j) {
-            Acc s = rows[0][j];
-            for (int k = 1; k < Count; ++k) {
-                s += rows[k][j];
-                fits &= fitsIn<Sample>(s);
-            }
-            w[j] = static_cast<int32_t>(truncDiv<Acc>(s, Count) - F::ZeroLevel);
+        for (int i = 1; i <= n && fits; ++i) {
+            const Rows rows = window(i, n, rowOf);
+            for (int j0 = 1; j0 <= Last; j0 += Block)
+                block<true>(rows, j0, w.data(), fits);
         }
         return fits;
     }
 
-    // Checks every window sum of traces 1..n over the rows rowOf(t) gives, without writing.
-    template <class RowOf> static bool sumsFit(int n, int last, RowOf&& rowOf) {
-        std::vector<int32_t> w(static_cast<std::size_t>(last) + 1);
-        for (int i = 1; i <= n; ++i) {
-            if (!windowValues(window(i, n, rowOf), last, w.data()))
-                return false;
-        }
-        return true;
+    // The stage runs alongside the stage before it: traceDone(i) says that row i of out holds
+    // its input, finish() that all rows do. Every result row is written once no window needs
+    // the row any more, and then passed to written(row). The window sums must fit.
+    PeakStage(Matrix<Sample>& out, int traceCount) : m_out(out), m_n(traceCount), m_w(Last + 1) {}
+
+    template <class Written> void traceDone(int i, Written&& written) {
+        // the window of trace i - H is complete
+        if (i - H >= 1)
+            step(i - H, written);
     }
 
-    // Runs the stage on traces 1..n, samples 1..last of out. False when a window sum
-    // overflows; out is then partly rewritten, so callers that must keep it whole check
-    // sumsFit first.
-    static bool run(Matrix<Sample>& out, int n, int last) {
-        const std::size_t stride = static_cast<std::size_t>(last) + 1;
-        std::vector<Sample> pending(stride * (H + 1));
-        std::vector<int32_t> w(stride);
-        auto pendingRow = [&](int t) { return pending.data() + stride * (t % (H + 1)); };
-        auto flush = [&](int t) {
-            const Sample* src = pendingRow(t);
-            std::copy(src + 1, src + stride, out.trace(t) + 1);
-        };
-        auto rowOf = [&](int t) { return static_cast<const Sample*>(out.trace(t)); };
-        bool fits = true;
-        for (int i = 1; i <= n; ++i) {
-            fits &= windowValues(window(i, n, rowOf), last, w.data());
-            keepLobe(w.data(), last, pendingRow(i));
-            if (i - H >= 1)
-                flush(i - H);
-        }
+    template <class Written> void finish([[maybe_unused]] Written&& written) {
         if constexpr (H > 0) {
-            for (int t = std::max(1, n - H + 1); t <= n; ++t)
-                flush(t);
+            for (int c = std::max(1, m_n - H + 1); c <= m_n; ++c)
+                step(c, written);
+            for (int t = std::max(1, m_n - H + 1); t <= m_n; ++t)
+                flush(t, written);
         }
-        return fits;
-    }
-
-    // Result of one trace: W over the positive lobe around the first W above the threshold,
-    // plus the zero level; the zero level everywhere else or when no W exceeds it.
-    static void keepLobe(const int32_t* w, int last, Sample* result) {
-        constexpr Sample zero = static_cast<Sample>(F::ZeroLevel);
-        std::fill(result + 1, result + last + 1, zero);
-        int p = 1;
-        while (p <= last && w[p] <= F::PeakThreshold)
-            ++p;
-        if (p > last)
-            return;
-        int a = p;
-        while (a > 1 && w[a - 1] > 0)
-            --a;
-        int b = p;
-        while (b < last && w[b + 1] > 0)
-            ++b;
-        for (int k = a; k <= b; ++k)
-            result[k] = static_cast<Sample>(w[k] + F::ZeroLevel);
     }
 
 private:
+    // The kept lobe of one trace: samples a..b with their results, empty when b < a.
+    struct Lobe {
+        int a = 1;
+        int b = 0;
+        std::vector<Sample> value = std::vector<Sample>(Last + 1);
+        void writeTo(Sample* row) const {
+            std::fill(row + 1, row + Last + 1, static_cast<Sample>(F::ZeroLevel));
+            std::copy(value.begin() + a, value.begin() + b + 1, row + a);
+        }
+    };
+
     template <class RowOf> static Rows window(int i, int n, RowOf& rowOf) {
         Rows rows{};
         for (int k = 0; k < Count; ++k)
             rows[k] = rowOf(std::clamp(i + k - H, 1, n));
         return rows;
     }
+
+    // Finds the lobe of trace c, then writes trace c - H, which no later window reads.
+    template <class Written> void step(int c, Written& written) {
+        auto rowOf = [this](int t) { return static_cast<const Sample*>(m_out.trace(t)); };
+        findLobe(window(c, m_n, rowOf), m_w.data(), m_pending[c % (H + 1)]);
+        if (c - H >= 1)
+            flush(c - H, written);
+    }
+
+    template <class Written> void flush(int t, Written& written) {
+        Sample* row = m_out.trace(t);
+        m_pending[t % (H + 1)].writeTo(row);
+        written(row);
+    }
+
+    // W of samples j0..j0+Block-1 into w; returns the largest. With Check, fits becomes false
+    // when a running window sum leaves the sample type (16 bits in the 730 family).
+    template <bool Check>
+    static int32_t block(const Rows& rows, int j0, int32_t* __restrict w, bool& fits) {
+        return blockOf<Check>(rows, j0, w, fits, std::make_index_sequence<Count - 1>{});
+    }
+
+    // The window's rows unrolled, so that the sample loop vectorises.
+    template <bool Check, std::size_t... K>
+    static int32_t blockOf(const Rows& rows, int j0, int32_t* __restrict w, bool& fits,
+                           std::index_sequence<K...>) {
+        using Acc = std::conditional_t<(sizeof(Sample) < sizeof(int32_t)), int32_t, int64_t>;
+        constexpr Acc lo = std::numeric_limits<Sample>::min();
+        constexpr Acc hi = std::numeric_limits<Sample>::max();
+        const Sample* __restrict first = rows[0];
+        [[maybe_unused]] const std::array<const Sample*, Count - 1> rest{rows[K + 1]...};
+        Acc outside = 0;
+        int32_t top = std::numeric_limits<int32_t>::min();
+#pragma GCC ivdep
+        for (int j = j0; j < j0 + Block; ++j) {
+            Acc s = first[j];
+            if constexpr (Check)
+                ((s += rest[K][j], outside |= (s < lo) | (s > hi)), ...);
+            else
+                ((s += rest[K][j]), ...);
+            w[j] = static_cast<int32_t>(truncDiv<Acc>(s, Count) - F::ZeroLevel);
+            top = std::max(top, w[j]);
+        }
+        if (outside != 0)
+            fits = false;
+        return top;
+    }
+
+    // The lobe around the first W above the threshold: W made block by block up to its end.
+    static void findLobe(const Rows& rows, int32_t* w, Lobe& lobe) {
+        bool unused = true;
+        int made = 0; // W is made for samples 1..made
+        int p = 0;
+        while (p == 0 && made < Last) {
+            const int j0 = made + 1;
+            made += Block;
+            if (block<false>(rows, j0, w, unused) > F::PeakThreshold) {
+                p = j0;
+                while (w[p] <= F::PeakThreshold)
+                    ++p;
+            }
+        }
+        lobe.a = 1;
+        lobe.b = 0;
+        if (p == 0)
+            return;
+        int a = p;
+        while (a > 1 && w[a - 1] > 0)
+            --a;
+        int b = p;
+        for (; b < Last; ++b) {
+            if (b + 1 > made) {
+                block<false>(rows, made + 1, w, unused);
+                made += Block;
+            }
+            if (w[b + 1] <= 0)
+                break;
+        }
+        for (int k = a; k <= b; ++k)
+            lobe.value[k] = static_cast<Sample>(w[k] + F::ZeroLevel);
+        lobe.a = a;
+        lobe.b = b;
+    }
+
+    Matrix<Sample>& m_out;
+    int m_n;
+    std::vector<int32_t> m_w;
+    std::array<Lobe, H + 1> m_pending;
 };
 
 } // namespace rebar

@@ -33,12 +33,20 @@ public:
             return false;
         const int n = r.TraceCount;
         const bool peak = r.PeakFlag == 1;
+        Later<F::RawLast> laterRaw(F::work(r), r);
+        Later<F::DDLast> laterDD(F::workX2(r), r);
+        auto traceDone = [&](int i) {
+            laterRaw.traceDone(i);
+            laterDD.traceDone(i);
+            if (i == F::ProgressTrace && progress)
+                progress(70);
+        };
         bool modeOk = false;
         if (F::HasAutoSensitivity && r.ProcCode == ModeAutoGain) {
-            modeOk = autoGainStage(r, progress);
+            modeOk = autoGainStage(r, traceDone);
         } else {
-            ModeStage<F> raw(F::raw(r), F::RawLast, F::ManualLeadRaw, F::stcRaw(t));
-            ModeStage<F> dd(F::samples(r), F::DDLast, F::ManualLeadDD, F::stcDD(t));
+            ModeStage<F, F::RawLast> raw(F::raw(r), F::ManualLeadRaw, F::stcRaw(t));
+            ModeStage<F, F::DDLast> dd(F::samples(r), F::ManualLeadDD, F::stcDD(t));
             modeOk = raw.prepare(r) && dd.prepare(r);
             // A peak stage that would overflow fails the run before anything is written.
             if (modeOk && peak && !(peakSumsFit(raw, n) && peakSumsFit(dd, n)))
@@ -49,31 +57,55 @@ public:
                 for (int i = 1; i <= n; ++i) {
                     raw.run(i, work.trace(i));
                     dd.run(i, workX2.trace(i));
-                    reportAt(i, progress);
+                    traceDone(i);
                 }
             }
         }
-        if (!modeOk && F::ModeFailureFailsRun)
-            return false;
-        // Without the check above (a failed mode stage that does not fail the run) a wide
-        // window could overflow half-way; no family has both.
-        static_assert(F::ModeFailureFailsRun || F::PeakHalfWidth == 0);
-        if (peak) {
-            const bool a = PeakStage<F>::run(F::work(r), n, F::RawLast);
-            const bool b = PeakStage<F>::run(F::workX2(r), n, F::DDLast);
-            if (!a || !b)
+        if (!modeOk) {
+            if (F::ModeFailureFailsRun)
                 return false;
+            // The later stages run on the results the matrices already hold.
+            for (int i = 1; i <= n; ++i) {
+                laterRaw.traceDone(i);
+                laterDD.traceDone(i);
+            }
         }
-        HalfWaveStage<F>::run(F::work(r), n, F::RawLast, r.AModeSet);
-        HalfWaveStage<F>::run(F::workX2(r), n, F::DDLast, r.AModeSet);
+        laterRaw.finish();
+        laterDD.finish();
         return true;
     }
 
 private:
-    static void reportAt(int trace, const ProgressFn& progress) {
-        if (trace == F::ProgressTrace && progress)
-            progress(70);
-    }
+    // The stages after the mode stage on one output matrix, trace by trace right behind it:
+    // the peak stage when PeakFlag is 1, the half-wave stage on every finished row. Their
+    // failures were all ruled out before (see run): the peak stage's window sums were
+    // checked, or the mode stage failed and the window is a single trace.
+    template <int Last> class Later {
+    public:
+        Later(Matrix<Sample>& out, const MeasurementRecord& r)
+            : m_out(out), m_aModeSet(r.AModeSet), m_peak(r.PeakFlag == 1),
+              m_peakStage(out, r.TraceCount) {}
+        void traceDone(int i) {
+            if (m_peak)
+                m_peakStage.traceDone(i, written());
+            else
+                HalfWaveStage<F, Last>::row(m_out.trace(i), m_aModeSet);
+        }
+        void finish() {
+            if (m_peak)
+                m_peakStage.finish(written());
+        }
+
+    private:
+        auto written() {
+            return [this](Sample* row) { HalfWaveStage<F, Last>::row(row, m_aModeSet); };
+        }
+        Matrix<Sample>& m_out;
+        int16_t m_aModeSet;
+        bool m_peak;
+        PeakStage<F, Last> m_peakStage;
+    };
+    static_assert(F::ModeFailureFailsRun || F::PeakHalfWidth == 0);
 
     // The matrices the run reads and writes exist and cover traces and samples it touches.
     static bool matricesFit(const MeasurementRecord& r) {
@@ -94,14 +126,14 @@ private:
         return true;
     }
 
-    // Whether the peak stage's window sums fit over the results stage will write. The bound
+    // Whether the peak stage's window sums fit over the results the stage will write. The bound
     // from the results' extremes settles nearly every run; otherwise the results are made
     // trace by trace into a small ring of rows, without writing, and summed.
-    static bool peakSumsFit(const ModeStage<F>& stage, int n) {
+    template <int Last> static bool peakSumsFit(const ModeStage<F, Last>& stage, int n) {
         if (stage.peakSumsBounded())
             return true;
-        constexpr int count = PeakStage<F>::Count;
-        const std::size_t stride = static_cast<std::size_t>(stage.last()) + 1;
+        constexpr int count = PeakStage<F, Last>::Count;
+        constexpr std::size_t stride = Last + 1;
         std::vector<Sample> ring(stride * count);
         std::array<int, count> held;
         held.fill(0); // trace 0 is never a window member
@@ -113,11 +145,12 @@ private:
             }
             return static_cast<const Sample*>(row);
         };
-        return PeakStage<F>::sumsFit(n, stage.last(), rowOf);
+        return PeakStage<F, Last>::sumsFit(n, rowOf);
     }
 
     // Mode 6: compute the gain once per loaded file, then show the gained matrices.
-    static bool autoGainStage(MeasurementRecord& r, const ProgressFn& progress) {
+    template <class TraceDone>
+    static bool autoGainStage(MeasurementRecord& r, [[maybe_unused]] TraceDone& traceDone) {
         if constexpr (F::HasAutoSensitivity) {
             if (r.AutoGainReady == 0 && !AutoSensitivity::compute(r))
                 return false;
@@ -132,13 +165,12 @@ private:
                 outX2[0] = F::samples(r).trace(i)[0];
                 std::copy(a + 1, a + F::RawLast + 1, out + 1);
                 std::copy(ax2 + 1, ax2 + F::DDLast + 1, outX2 + 1);
-                reportAt(i, progress);
+                traceDone(i);
             }
             r.AutoGainReady = 1;
             return true;
         } else {
             (void)r;
-            (void)progress;
             return false;
         }
     }

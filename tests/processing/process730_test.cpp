@@ -102,6 +102,33 @@ TEST(Process730, RoundsHalvesToEvenAndAppliesStcOnlyInTheDeepBand) {
     EXPECT_EQ(r->Work730x2(1, 10), 2052); // 2051.5
 }
 
+// Whole gains and STC factors take an integer path; it must give what the general one gives.
+TEST(Process730, WholeFactorsGiveTheSameResultsAsTheGeneralFormula) {
+    auto r = makeRecord<F>(4);
+    auto t = makeTables();
+    uint32_t seed = 12345;
+    for (int i = -1; i <= 4; ++i)
+        for (int j = 1; j <= 512; ++j) {
+            seed = seed * 1103515245u + 12345u;
+            r->Raw730(i, j) = static_cast<int16_t>((seed >> 16) % 4096);
+        }
+    t->StcGain730Half.fill(3.0f);
+    r->ProcCode = 1;
+    r->Gain = 3; // 2.0
+    r->GainMode = 1;
+    ASSERT_TRUE(Process730(*r, *t));
+    EXPECT_EQ(r->Work730(1, 1), (r->Raw730(1, 1) - r->Raw730(0, 1)) * 6 + 2048);
+    Matrix<int16_t> whole;
+    whole.allocate(1, 4, 512);
+    for (int i = 1; i <= 4; ++i)
+        std::copy(r->Work730.trace(i), r->Work730.trace(i) + 513, whole.trace(i));
+    t->StcGain730Half[511] = 3.5f; // one fraction anywhere takes the general path
+    ASSERT_TRUE(Process730(*r, *t));
+    for (int i = 1; i <= 4; ++i)
+        for (int j = 0; j <= 511; ++j)
+            ASSERT_EQ(r->Work730(i, j), whole(i, j)) << i << "," << j;
+}
+
 TEST(Process730, ArithmeticFailureFailsTheRunAndLeavesTheWorkMatricesAlone) {
     auto t = makeTables();
     {
