@@ -77,6 +77,27 @@ TEST(DoubleDensity, AgreesWithTheLiteralStepsOnRandomTraces) {
     }
 }
 
+TEST(DoubleDensity, TwelveBitTracesAtTheirLimitsAgreeToo) {
+    // 12-bit traces take their own way; the largest sums (all 4095, and 0/4095 alternating,
+    // where round-half cases abound), a status word of any value, and one sample just outside
+    // 0..4095 (which must give the same result by the general way) all match the steps.
+    std::vector<int16_t> x(513, 4095);
+    x[0] = -32768;
+    expectMatchesReference<Family730>(x);
+    for (int k = 1; k <= 512; ++k)
+        x[k] = static_cast<int16_t>(k % 2 ? 0 : 4095);
+    x[0] = 48;
+    expectMatchesReference<Family730>(x);
+    for (int k = 1; k <= 512; ++k)
+        x[k] = static_cast<int16_t>((k * 2731) % 4096);
+    expectMatchesReference<Family730>(x);
+    x[512] = 4096;
+    expectMatchesReference<Family730>(x);
+    x[512] = 4095;
+    x[1] = -1;
+    expectMatchesReference<Family730>(x);
+}
+
 TEST(DoubleDensity, RoundsHalvesToEvenThenTruncatesTheQuarter) {
     // A single raw impulse: y holds it at 2k - 1 and halves of it at 2k - 2 and 2k.
     // x[100] = 3 elsewhere 0: y[199] = 3, y[198] = y[200] = 1 (3 div 2).
@@ -152,6 +173,29 @@ TEST(DoubleDensity, FailsWhenAPairSumLeavesTheSampleRange) {
     x.assign(513, 0);
     x[10] = 30000;
     x[13] = 30000;
+    run<Family730>(x, &ok);
+    EXPECT_FALSE(ok);
+
+    // Near the ends only the pairs the filter forms count: x[1] + x[3] is never formed (its
+    // centre would be y[3]), x[510] + x[512] and x[509] + x[512] are.
+    x.assign(513, 0);
+    x[1] = 30000;
+    x[3] = 30000;
+    run<Family730>(x, &ok);
+    EXPECT_TRUE(ok);
+    x.assign(513, 0);
+    x[510] = 30000;
+    x[512] = 30000;
+    run<Family730>(x, &ok);
+    EXPECT_FALSE(ok);
+    x.assign(513, 0);
+    x[509] = 30000;
+    x[512] = 30000;
+    run<Family730>(x, &ok);
+    EXPECT_FALSE(ok);
+    x.assign(513, 0);
+    x[1] = -30000;
+    x[4] = -30000;
     run<Family730>(x, &ok);
     EXPECT_FALSE(ok);
 
