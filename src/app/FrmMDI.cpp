@@ -141,6 +141,9 @@ int FrmMDI::OpenFiles(const QStringList& paths) {
         view->setTag(slot);
         m_views[static_cast<size_t>(slot)] = view;
         ++opened;
+        // The view was hidden while loading; now that it is shown it takes the menu bar.
+        m_mdi->setActiveSubWindow(sub);
+        onSubWindowActivated(sub);
     }
     QApplication::restoreOverrideCursor();
     return opened;

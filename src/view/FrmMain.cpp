@@ -28,6 +28,7 @@ FrmMain::FrmMain(FrmMDI* mdi) : QWidget(nullptr), m_mdi(mdi) {
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
     buildMenus();
+    connectViewCommands();
     connectMenus();
     LoadView();
 }
@@ -78,6 +79,17 @@ void FrmMain::buildControls() {
     m_hsc->setSingleStep(10);
     m_hsc->setPageStep(100);
     connect(m_hsc, &QScrollBar::valueChanged, this, &FrmMain::OnScroll);
+    connect(m_picb, &PictureBoxWidget::mousePressed, this, [this](Qt::MouseButton b, QPoint p) {
+        if (b == Qt::LeftButton || b == Qt::RightButton) {
+            m_picb->setFocus();
+            PlaceCursor(p.x(), p.y());
+        }
+    });
+    connect(m_picb, &PictureBoxWidget::mouseMoved, this, [this](Qt::MouseButtons b, QPoint p) {
+        if (b & (Qt::LeftButton | Qt::RightButton))
+            PlaceCursor(p.x(), p.y());
+    });
+    connect(m_picb, &PictureBoxWidget::keyPressed, this, &FrmMain::CursorKey);
 
     auto line = [this](const QString& name) {
         auto* f = new QFrame(this);

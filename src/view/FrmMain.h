@@ -86,6 +86,25 @@ public:
 
     PictureBoxWidget* picb() const { return m_picb; }
 
+    // View commands (menu item index as argument).
+    void SensitivityCommand(int i);      // Menu3
+    void GradationCommand(int i);        // Menu4
+    void ChoosePermittivity(int i);      // Menu5
+    void DirectionCommand(int i);        // Menu6
+    void ViewRangeCommand(int i);        // Menu12
+    void CoverMagnificationCommand(int i); // Menu15
+    void DistanceUnitCommand(int i);     // Menu16_0
+    void DepthUnitCommand(int i);        // Menu16_1
+    void BModeEditCommand(int i);        // Menu10 / Menu14
+    // Sets the permittivity and its preset item (applying one value to all views).
+    void SetDielectric(double er, int index);
+    // The cursor as a left-button mouse move at picture pixel (x, y) would place it.
+    void PlaceCursor(int x, int y);
+    // An arrow key over the radargram.
+    void CursorKey(int key, Qt::KeyboardModifiers modifiers);
+    // Public conversions of the cursor: the column under the cursor, column -> trace.
+    int RetPos() const { return m_state.CursorColumn; }
+
     // The depth axis of the family into picd; false when it cannot be drawn.
     bool DrawDepthAxis();
     // The gradation colour bar and the colours of the cursor lines.
@@ -94,6 +113,9 @@ public:
     bool RebuildMarkerList();
     // Writes the record before closing (the Yes answer); false keeps the view open.
     bool SaveBeforeClose();
+    // Save (menu2 item 2) and Save As (item 3); Save As returns 0 done, 1 failed, 2 cancelled.
+    void SaveCommand();
+    int SaveAsCommand(bool quiet);
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -103,6 +125,14 @@ private:
     void buildControls();
     void buildMenus();
     void connectMenus();
+    void connectViewCommands();
+    bool Refresh(int markerList = 1, int readouts = 1);
+    void ReportRefreshFailure();
+    void CheckOnly(const QString& array, int count, int index);
+    int CheckedIndex(const QString& array, int count) const;
+    void ApplyDirectionRange(int v);
+    void ApplyFixedHeight();
+    bool WriteRecord(const QString& path);
     QAction* addItem(QMenu* menu, const QString& array, int index, const QString& text);
     QMenu* addSubmenu(QMenu* menu, const QString& array, int index, const QString& submenuName,
                       const QString& text);

@@ -2,7 +2,13 @@
 
 #include "app/FrmMDI.h"
 #include "config/Program.h"
+#include "data/RecordWriters.h"
 #include "view/FrmMain.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include "data/FileOpen.h"
+#include "platform/Platform.h"
 
 #include <QAction>
 #include <QApplication>
@@ -10,6 +16,65 @@
 #include <QMenu>
 
 namespace rebar {
+
+// ---- Saving -------------------------------------------------------------------------------
+
+bool FrmMain::WriteRecord(const QString& path) {
+    QString error;
+    return m_rec.is940() ? WriteZvx(m_rec, path, &error) : WriteRdd(m_rec, path, &error);
+}
+
+void FrmMain::SaveCommand() {
+    const int k = m_rec.FileKind;
+    if (k != KindRdd && k != KindZvx3 && k != KindZvx4)
+        return;
+    if (WriteRecord(m_rec.FilePath)) {
+        platform().messageBox(message(3), m_rec.FilePath, MsgIcon::Information);
+        m_rec.Modified = 0;
+    } else {
+        platform().messageBox(message(2), m_rec.FilePath, MsgIcon::Warning);
+    }
+}
+
+int FrmMain::SaveAsCommand(bool quiet) {
+    const bool f940 = m_rec.is940();
+    const QString ext = f940 ? QStringLiteral("ZVX") : QStringLiteral("RDD");
+    QString proposal = m_rec.FileName;
+    if (proposal.right(4).toUpper() != QLatin1Char('.') + ext)
+        proposal += QLatin1Char('.') + ext;
+    const QString dir = QFileInfo(m_rec.FilePath).absolutePath();
+    const QString title = QStringLiteral("Save") + QString::fromUtf8("【") + m_rec.FileName +
+                          QString::fromUtf8("】");
+    const auto chosen = platform().chooseSaveFile(
+        title, {{ext, QStringLiteral("*.") + ext}}, QDir(dir).filePath(proposal), ext);
+    if (!chosen)
+        return 2;
+    if (!WriteRecord(*chosen)) {
+        platform().messageBox(message(2), m_rec.FilePath, MsgIcon::Warning);
+        return 1;
+    }
+    SetRecordPath(m_rec, *chosen);
+    UpdateWindowCaption();
+    menuItem(QStringLiteral("menu2"), 2)->setEnabled(true);
+    if (!quiet)
+        platform().messageBox(message(3), m_rec.FilePath, MsgIcon::Information);
+    m_rec.Modified = 0;
+    return 0;
+}
+
+// The Yes answer of the close question. A save that fails or is cancelled keeps the view open,
+// so the changes are never thrown away without the user's say.
+bool FrmMain::SaveBeforeClose() {
+    const int k = m_rec.FileKind;
+    if (k == KindText730 || k == KindVxd)
+        return SaveAsCommand(false) == 0;
+    if (WriteRecord(m_rec.FilePath)) {
+        m_rec.Modified = 0;
+        return true;
+    }
+    platform().messageBox(message(2), m_rec.FilePath, MsgIcon::Warning);
+    return false;
+}
 
 void FrmMain::connectMenus() {
     auto on = [this](const QString& array, int index, auto fn) {
@@ -20,6 +85,8 @@ void FrmMain::connectMenus() {
         if (m_mdi)
             m_mdi->OpenCommand();
     });
+    on(QStringLiteral("menu2"), 2, [this] { SaveCommand(); });
+    on(QStringLiteral("menu2"), 3, [this] { SaveAsCommand(false); });
     on(QStringLiteral("menu2"), 8, [this] {
         if (m_sub)
             m_sub->close();

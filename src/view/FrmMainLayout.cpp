@@ -188,6 +188,10 @@ void FrmMain::SetPictureHeights(bool renderStep) {
         m_ybar->resize(m_ybar->width(), 1);
         m_yabar->resize(m_yabar->width(), 1);
     }
+    // The fixed height follows the scroll bar just placed, so a change of magnification
+    // never leaves the window cut short or too tall.
+    if (m_rec.Loaded == FlagTrue)
+        ApplyFixedHeight();
 }
 
 void FrmMain::SetScrollRange() {
@@ -237,10 +241,10 @@ void FrmMain::setWindowWidth(int w) {
 }
 
 void FrmMain::setWindowHeight(int h) {
-    if (m_sub)
-        m_sub->resize(m_sub->width(), h);
-    else
-        resize(width(), h);
+    QWidget* window = m_sub ? static_cast<QWidget*>(m_sub) : this;
+    window->setMinimumHeight(0);
+    window->setMaximumHeight(QWIDGETSIZE_MAX);
+    window->resize(window->width(), h);
 }
 
 void FrmMain::HandleResize() {
@@ -280,7 +284,14 @@ void FrmMain::HandleResize() {
     m_clrBar->move(m_pica->x(), m_clrBar->y());
     m_yabar->move(m_pica->x() + 2, m_yabar->y());
     m_ybar->resize(m_picb->width() - 4, m_ybar->height());
-    // The height is fixed: below the scroll bar or the statistics labels, whichever is lower.
+    ApplyFixedHeight();
+    m_state.Resizing = 0;
+}
+
+// The window height is fixed: below the scroll bar or the statistics labels, whichever lies
+// lower, plus the frame.
+void FrmMain::ApplyFixedHeight() {
+    QWidget* window = m_sub ? static_cast<QWidget*>(m_sub) : this;
     const int n = window->height() - height();
     const int h1 = m_hsc->y() + m_hsc->height() + n + twipsY(m_state.Geometry, 120);
     const int h2 = m_lblMaker[3]->y() + m_lblMaker[3]->height() + n + twipsY(m_state.Geometry, 120);
@@ -288,7 +299,6 @@ void FrmMain::HandleResize() {
     window->setMinimumHeight(h);
     window->setMaximumHeight(h);
     window->resize(window->width(), h);
-    m_state.Resizing = 0;
 }
 
 } // namespace rebar

@@ -14,6 +14,7 @@ PictureBoxWidget::PictureBoxWidget(const QString& name, QWidget* parent) : QWidg
 }
 
 void PictureBoxWidget::showImage(const QImage& img) {
+    ensureSize();
     m_picture.fill(m_background);
     QPainter p(&m_picture);
     p.drawImage(0, 0, img);
@@ -22,17 +23,21 @@ void PictureBoxWidget::showImage(const QImage& img) {
 }
 
 void PictureBoxWidget::clear(QColor c) {
+    ensureSize();
     m_picture.fill(c);
     update();
 }
 
 void PictureBoxWidget::paintEvent(QPaintEvent* e) {
+    ensureSize();
     QPainter p(this);
     p.drawImage(e->rect().topLeft(), m_picture, e->rect());
 }
 
-void PictureBoxWidget::resizeEvent(QResizeEvent*) {
-    if (m_picture.size() == size())
+void PictureBoxWidget::resizeEvent(QResizeEvent*) { ensureSize(); }
+
+void PictureBoxWidget::ensureSize() {
+    if (m_picture.size() == size().expandedTo(QSize(1, 1)))
         return;
     QImage next(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     next.fill(m_background);

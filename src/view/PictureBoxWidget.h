@@ -13,8 +13,10 @@ public:
     explicit PictureBoxWidget(const QString& name, QWidget* parent = nullptr);
 
     // The bitmap, sized to the widget; callers draw into it and call update().
-    QImage& picture() { return m_picture; }
-    const QImage& picture() const { return m_picture; }
+    QImage& picture() {
+        ensureSize();
+        return m_picture;
+    }
     // Replaces the bitmap content by img drawn at (0, 0) on a cleared background.
     void showImage(const QImage& img);
     void clear(QColor c = Qt::white);
@@ -36,6 +38,9 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    // Keeps the bitmap at the widget's size (also while hidden, when Qt defers resize events),
+    // keeping what was drawn.
+    void ensureSize();
     QImage m_picture;
     QColor m_background = Qt::white;
 };
