@@ -13,6 +13,7 @@ namespace rebar {
 namespace {
 
 constexpr int BModeTop = ScaleStripHeight + 1; // first composed row of the B-mode bitmap
+constexpr int ColumnBlock = 32;
 
 // Which sample every bitmap row shows, from the top; rows below the list stay black.
 struct RowPlan {
@@ -138,8 +139,10 @@ bool renderBMode(const MeasurementRecord& rec, const Lut& lut, const QImage& str
         images.ComposedImage = QImage();
         return true;
     }
-    QImage composed(W, Family::ComposedHeight, QImage::Format_RGB32);
-    if (composed.isNull() || strip.width() != W)
+    if (strip.width() != W)
+        return false;
+    QImage composed = TakeForRedraw(images.ComposedImage, W, Family::ComposedHeight);
+    if (composed.isNull())
         return false;
 
     progress.start();
@@ -150,27 +153,42 @@ bool renderBMode(const MeasurementRecord& rec, const Lut& lut, const QImage& str
     for (int y = BModeTop + drawnRows; y < Family::ComposedHeight; ++y)
         fillRow(composed, y, ColorBlack);
 
-    // One column per drawn trace, top to bottom: the trace's samples are read in order and the
-    // written pixels of neighbouring columns share cache lines.
+    // Blocks of columns, each drawn row by row: the block's traces are read in order, every
+    // row segment is written in one go, and the pages touched stay few.
     const std::vector<int> traceOfColumn = planColumns(rec, W);
     const int* rowSample = plan.sampleOfRow.data();
-    const qsizetype stride = composed.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
-    QRgb* top = reinterpret_cast<QRgb*>(composed.scanLine(BModeTop));
     const bool mirrored = rec.Direction == 1;
-    for (int i = 0; i < W; ++i) {
-        // Columns in the order their traces are drawn, so progress follows the traces.
-        const int x = mirrored ? W - 1 - i : i;
-        const int t = traceOfColumn[static_cast<size_t>(x)];
-        QRgb* px = top + x;
-        if (t == 0) {
-            for (int r = 0; r < drawnRows; ++r, px += stride)
-                *px = ColorBlack;
-            continue;
+    const int blocks = (W + ColumnBlock - 1) / ColumnBlock;
+    const Sample* traces[ColumnBlock];
+    uchar* const top = composed.bits() + static_cast<qsizetype>(BModeTop) * composed.bytesPerLine();
+    const qsizetype bpl = composed.bytesPerLine();
+    auto row = [&](int r) { return reinterpret_cast<QRgb*>(top + r * bpl); };
+    for (int b = 0; b < blocks; ++b) {
+        // Blocks in the order their traces are drawn, so progress follows the traces.
+        const int x0 = (mirrored ? blocks - 1 - b : b) * ColumnBlock;
+        const int n = std::min(ColumnBlock, W - x0);
+        int lastTrace = 0;
+        for (int j = 0; j < n; ++j) {
+            const int t = traceOfColumn[static_cast<size_t>(x0 + j)];
+            traces[j] = m.trace(t == 0 ? 1 : t); // black columns are painted over below
+            lastTrace = std::max(lastTrace, t);
         }
-        const Sample* p = m.trace(t);
-        for (int r = 0; r < drawnRows; ++r, px += stride)
-            *px = lut(p[rowSample[r]]);
-        progress.drawn(t);
+        for (int r = 0; r < drawnRows; ++r) {
+            QRgb* dst = row(r) + x0;
+            if (r > 0 && rowSample[r] == rowSample[r - 1]) {
+                // The same sample on a second row (ranges 1 and 4).
+                std::memcpy(dst, row(r - 1) + x0, sizeof(QRgb) * static_cast<size_t>(n));
+                continue;
+            }
+            const int s = rowSample[r];
+            for (int j = 0; j < n; ++j)
+                dst[j] = lut(traces[j][s]);
+        }
+        for (int j = 0; j < n; ++j)
+            if (traceOfColumn[static_cast<size_t>(x0 + j)] == 0)
+                for (int r = 0; r < drawnRows; ++r)
+                    row(r)[x0 + j] = ColorBlack;
+        progress.drawn(lastTrace);
     }
     progress.finish();
     images.ComposedImage = std::move(composed);

@@ -15,9 +15,10 @@ namespace {
 
 constexpr int LabelCell = 15;
 
-// The overlay's starting picture: the composed image cut or padded (black) to width x height.
-QImage overlayBase(const QImage& composed, int width, int height) {
-    QImage img(width, height, QImage::Format_RGB32);
+// The overlay's starting picture: the composed image cut or padded (black) to width x height,
+// drawn into the previous overlay when it can be reused.
+QImage overlayBase(const QImage& composed, QImage& previous, int width, int height) {
+    QImage img = TakeForRedraw(previous, width, height);
     if (img.isNull())
         return img;
     const int cw = composed.isNull() ? 0 : std::min(composed.width(), width);
@@ -93,7 +94,8 @@ bool DrawMarkers730(const MeasurementRecord& rec, ViewImages& images) {
     const int N = rec.TraceCount;
     if (N < 1)
         return false;
-    QImage overlay = overlayBase(images.ComposedImage, N, Family730::BModeHeight);
+    QImage overlay =
+        overlayBase(images.ComposedImage, images.OverlayImage, N, Family730::BModeHeight);
     if (overlay.isNull())
         return false;
     constexpr int M = Family730::DisplayRows;
@@ -146,7 +148,8 @@ bool DrawMarkers940(const MeasurementRecord& rec, ViewImages& images) {
     const int group = rec.MarkerGroup;
     if (N < 1 || group < 0 || group >= MarkGroups940)
         return false;
-    QImage overlay = overlayBase(images.ComposedImage, N, Family940::BModeHeight);
+    QImage overlay =
+        overlayBase(images.ComposedImage, images.OverlayImage, N, Family940::BModeHeight);
     if (overlay.isNull())
         return false;
     constexpr int M = Family940::DisplayRows;

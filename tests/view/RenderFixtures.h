@@ -11,6 +11,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 namespace rebar::test {
@@ -122,8 +123,9 @@ inline bool isWhite(QRgb c) {
 
 // True when text, drawn with its top-left corner at (x, y) in the Arial font of the given cell
 // height, shows in img: every ink pixel of the text is there (pixels elsewhere are not looked
-// at, so ticks and other labels may share the area).
-inline bool showsText(const QImage& img, int x, int y, const QString& text, int cell) {
+// at, so ticks and other labels may share the area). Columns from maxX on are not compared.
+inline bool showsText(const QImage& img, int x, int y, const QString& text, int cell,
+                      int maxX = 1 << 30) {
     QImage ref(img.size(), QImage::Format_RGB32);
     ref.fill(Qt::white);
     {
@@ -134,7 +136,7 @@ inline bool showsText(const QImage& img, int x, int y, const QString& text, int 
     }
     int ink = 0;
     for (int yy = 0; yy < ref.height(); ++yy)
-        for (int xx = 0; xx < ref.width(); ++xx)
+        for (int xx = 0; xx < std::min(ref.width(), maxX); ++xx)
             if (!isWhite(px(ref, xx, yy))) {
                 ++ink;
                 if (px(ref, xx, yy) != px(img, xx, yy))

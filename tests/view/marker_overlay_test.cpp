@@ -66,12 +66,12 @@ TEST(MarkerOverlay, WalkedRows) {
 TEST(MarkerOverlay, Markers730RowsByRange) {
     MeasurementRecord r;
     make730(r, 100);
-    r.Markers730 = {{40, 600}, {0, 0}, {-5, 3}, {10, 20}};
+    r.Markers730 = {{40, 600}, {0, 0}, {-5, 3}, {10, 20}, {60, 0}};
     ViewImages v = rendered730(r);
     ASSERT_EQ(v.OverlayImage.size(), QSize(100, 536));
-    // Range 0: Y = 600 lies below the 512 rows and is not drawn; Y = 20 sprite top 29.
-    EXPECT_FALSE(markerAt(v, 41 - 6, 609));
+    // Range 0: Y = 20 sprite top 29; row 0 (Y = 0) is not drawn.
     EXPECT_TRUE(markerAt(v, 11 - 6, 29));
+    EXPECT_FALSE(markerAt(v, 61 - 6, 9));
     EXPECT_TRUE(showsText(v.OverlayImage, 11 - 6, 15, QStringLiteral(" 4"), 15));
     // The label is black on an opaque white box.
     EXPECT_TRUE(isWhite(px(v.OverlayImage, 5, 15)));
