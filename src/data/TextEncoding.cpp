@@ -1,6 +1,5 @@
 #include "data/TextEncoding.h"
 
-#include <QStringDecoder>
 #include <cerrno>
 #include <iconv.h>
 
@@ -72,9 +71,41 @@ QByteArray encodeSystemText(const QString& text) {
 }
 
 bool isValidUtf8(const QByteArray& bytes) {
-    QStringDecoder dec(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)dec.decode(bytes);
-    return !dec.hasError();
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        const unsigned char c = *p;
+        int follow;
+        uint32_t cp;
+        if (c < 0x80) {
+            ++p;
+            continue;
+        } else if ((c & 0xE0) == 0xC0) {
+            follow = 1;
+            cp = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            follow = 2;
+            cp = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            follow = 3;
+            cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (end - p <= follow)
+            return false;
+        for (int i = 1; i <= follow; ++i) {
+            if ((p[i] & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (p[i] & 0x3F);
+        }
+        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+        static constexpr uint32_t minimum[] = {0, 0x80, 0x800, 0x10000};
+        if (cp < minimum[follow] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
+            return false;
+        p += follow + 1;
+    }
+    return true;
 }
 
 QString decodeUtf8OrSystem(const QByteArray& bytes) {
