@@ -29,6 +29,11 @@ QuotedFields::QuotedFields(QIODevice& device, qsizetype chunkSize)
 bool QuotedFields::refill() {
     if (m_atEnd)
         return false;
+    if (m_end - m_mark >= m_maxField) {
+        m_tooLong = true;
+        m_atEnd = true;
+        return false;
+    }
     if (m_mark > 0) {
         const qsizetype kept = m_end - m_mark;
         std::memmove(m_buf.data(), m_buf.constData() + m_mark, static_cast<size_t>(kept));
@@ -125,6 +130,8 @@ bool QuotedFields::next(QByteArrayView& field) {
             if (!refill())
                 break; // no closing quote: the field runs to the end of the input
         }
+        if (m_tooLong)
+            return false;
         start = m_mark;
         field = QByteArrayView(m_buf.constData() + start, m_pos - start);
         if (m_pos < m_end)
@@ -143,6 +150,8 @@ bool QuotedFields::next(QByteArrayView& field) {
         if (i < m_end || !refill())
             break;
     }
+    if (m_tooLong)
+        return false;
     qsizetype len = m_pos - m_mark;
     while (len > 0 && isBlank(static_cast<unsigned char>(m_buf.at(m_mark + len - 1))))
         --len;

@@ -16,6 +16,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <cstdint>
+#include <limits>
 
 class QIODevice;
 
@@ -38,6 +39,11 @@ public:
     // True when the device reported a read error.
     bool readError() const { return m_readError; }
 
+    // A field longer than this many bytes ends the input (next() returns false and
+    // fieldTooLong() tells why), so a text field that never ends cannot take unbounded memory.
+    void setMaxFieldLength(qsizetype bytes) { m_maxField = bytes; }
+    bool fieldTooLong() const { return m_tooLong; }
+
     // Strict number conversion of a field: optional blanks and sign, digits with an optional
     // decimal point ("." only) and exponent, nothing else. False for anything that is not a
     // finite number.
@@ -59,8 +65,10 @@ private:
     qsizetype m_mark = 0; // bytes from here on are kept when the buffer is refilled
     qint64 m_base = 0;    // device offset of m_buf[0]
     qint64 m_fieldEnd = 0;
+    qsizetype m_maxField = std::numeric_limits<qsizetype>::max();
     bool m_atEnd = false;
     bool m_readError = false;
+    bool m_tooLong = false;
     bool m_pending = false;    // the separator after the last field is not consumed yet
     bool m_afterComma = false; // the last separator was a comma
     bool m_quoted = false;

@@ -17,6 +17,9 @@ namespace {
 constexpr int SamplesPerTrace = Family730::RawLast + 1;                     // 513
 constexpr qint64 BytesPerTrace = SamplesPerTrace * qint64(sizeof(int16_t)); // 1026
 
+// No header field (a note is the longest) comes near this; a file that holds one is no RDD.
+constexpr qsizetype MaxHeaderField = 4 * 1024 * 1024;
+
 // Sample 0 values that flag the processing-line trace.
 constexpr int16_t LineFlagA = 16;
 constexpr int16_t LineFlagB = 48;
@@ -36,8 +39,11 @@ public:
         QByteArrayView value;
         for (;;) {
             if (!m_in.next(key) || !m_in.next(value))
-                return fail(m_in.readError() ? QStringLiteral("the file cannot be read")
-                                             : QStringLiteral("the header has no MAINDATA line"));
+                return fail(m_in.readError()      ? QStringLiteral("the file cannot be read")
+                            : m_in.fieldTooLong() ? QStringLiteral("the header has a field "
+                                                                   "that does not end")
+                                                  : QStringLiteral("the header has no MAINDATA "
+                                                                   "line"));
             key = key.trimmed().toUpper();
             if (key == "MAINDATA")
                 return ReadResult::success();
@@ -182,6 +188,7 @@ ReadResult ReadRdd(MeasurementRecord& r, const ReadContext&) {
     const qint64 length = f.size();
 
     QuotedFields in(f);
+    in.setMaxFieldLength(MaxHeaderField);
     if (ReadResult res = HeaderReader(in, r, length).read(); !res)
         return res;
     const qint64 headerEnd = in.fieldEnd();

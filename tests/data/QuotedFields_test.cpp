@@ -60,6 +60,20 @@ TEST(QuotedFields, StopsAtTheFieldAndTellsWhereItEnded) {
     EXPECT_EQ(in.fieldEnd(), data.indexOf("\"\"\r\n") + 2);
 }
 
+TEST(QuotedFields, AFieldThatDoesNotEndIsCutOff) {
+    QByteArray data = "a,\"" + QByteArray(5000, 'q') + "\",b";
+    QBuffer buf(&data);
+    buf.open(QIODevice::ReadOnly);
+    QuotedFields in(buf, 16);
+    in.setMaxFieldLength(64);
+    QByteArray f;
+    ASSERT_TRUE(in.next(f));
+    EXPECT_EQ(f, "a");
+    EXPECT_FALSE(in.next(f));
+    EXPECT_TRUE(in.fieldTooLong());
+    EXPECT_FALSE(in.next(f));
+}
+
 TEST(QuotedFields, NumbersAreStrict) {
     double v = 0;
     EXPECT_TRUE(QuotedFields::toNumber("12", v));
