@@ -9,7 +9,7 @@ namespace rebar {
 QString systemDataDir() {
     const QByteArray env = qgetenv("REBAR_SYSTEMDATA");
     if (!env.isEmpty())
-        return QDir::cleanPath(QString::fromLocal8Bit(env));
+        return QDir(QString::fromLocal8Bit(env)).absolutePath();
     QString dir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
                                                : QDir::currentPath();
     return QDir::cleanPath(dir + QStringLiteral("/SystemData"));

@@ -15,7 +15,7 @@
 namespace rebar {
 
 QtPlatform::QtPlatform() = default;
-QtPlatform::~QtPlatform() = default;
+QtPlatform::~QtPlatform() { delete m_progress.data(); }
 
 QString toQtFilter(const QList<FileFilter>& filters) {
     QStringList parts;
@@ -153,7 +153,7 @@ std::optional<QString> QtPlatform::inputBox(const QString& prompt, const QString
 
 ProgressDialog& QtPlatform::progress() {
     if (!m_progress)
-        m_progress = std::make_unique<Frm_ProgressBar>(m_parent);
+        m_progress = new Frm_ProgressBar(m_parent);
     return *m_progress;
 }
 

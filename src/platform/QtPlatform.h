@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 
 #include <QLockFile>
+#include <QPointer>
 #include <memory>
 
 class QWidget;
@@ -43,7 +44,8 @@ public:
 private:
     bool m_headless = false;
     QWidget* m_parent = nullptr;
-    std::unique_ptr<Frm_ProgressBar> m_progress;
+    // Owned by the main frame once created with it as parent.
+    QPointer<Frm_ProgressBar> m_progress;
     std::unique_ptr<QLockFile> m_instanceLock;
 };
 

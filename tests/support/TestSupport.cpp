@@ -23,7 +23,8 @@ QString Scratch::write(const QString& name, const QByteArray& bytes) const {
 
 QString systemData() {
     const QByteArray env = qgetenv("REBAR_SYSTEMDATA");
-    return env.isEmpty() ? QStringLiteral(REBAR_TEST_BIN "/SystemData") : QString::fromLocal8Bit(env);
+    return QDir(env.isEmpty() ? QStringLiteral(REBAR_TEST_BIN "/SystemData") : QString::fromLocal8Bit(env))
+        .absolutePath();
 }
 
 QString binDir() { return QStringLiteral(REBAR_TEST_BIN); }
@@ -31,6 +32,16 @@ QString binDir() { return QStringLiteral(REBAR_TEST_BIN); }
 QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString LinkedSystemData(const Scratch& s, const QStringList& leaveOut) {
+    const QString dir = s.path(QStringLiteral("SystemData"));
+    QDir().mkpath(dir);
+    const QString from = systemData();
+    for (const QString& entry : QDir(from).entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
+        if (!leaveOut.contains(entry))
+            QFile::link(from + QLatin1Char('/') + entry, dir + QLatin1Char('/') + entry);
+    return dir;
 }
 
 } // namespace rebar::test

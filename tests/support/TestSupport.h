@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -26,5 +27,8 @@ QString systemData();
 // The build's bin folder (executables and Samples).
 QString binDir();
 QByteArray readFile(const QString& path);
+// A SystemData folder inside the scratch folder whose entries link to the build's, leaving out
+// the names given (so a test can put its own files there). Returns its path.
+QString LinkedSystemData(const Scratch& s, const QStringList& leaveOut);
 
 } // namespace rebar::test

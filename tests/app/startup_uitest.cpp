@@ -1,0 +1,162 @@
+// The main frame: start-up refusals, opening several files, the failure message and the views'
+// menu bar.
+
+#include "AppFixture.h"
+
+#include "config/SystemPaths.h"
+
+#include <QAction>
+#include <QDir>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+
+using namespace rebar;
+using namespace rebar::test;
+
+using MainFrame = AppFixture;
+
+TEST_F(MainFrame, OpensFilesInOrderAndStopsAtTheFirstFailure) {
+    const QString a = rdd("A0001.RDD"), b = rdd("B0002.RDD");
+    const QString bad = scratch.write("C0003.RDD", "\"VER\",\"730\"\r\n\"LC\",100\r\n");
+    const QString d = rdd("D0004.RDD"), e = rdd("E0005.RDD");
+    EXPECT_EQ(frame->OpenFiles({a, b, bad, d, e}), 2);
+    const auto views = frame->OpenViews();
+    ASSERT_EQ(views.size(), 2);
+    EXPECT_EQ(views[0]->record().FilePath, a);
+    EXPECT_EQ(views[1]->record().FilePath, b);
+    EXPECT_EQ(views[0]->tag(), 1);
+    EXPECT_EQ(views[1]->tag(), 2);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].text, message(21));
+    EXPECT_EQ(ui.messages[0].title, bad);
+    EXPECT_EQ(ui.messages[0].icon, MsgIcon::Warning);
+    // The failed open leaves its slot empty; the slots after it were never made.
+    EXPECT_EQ(frame->Views().size(), 4u);
+    EXPECT_TRUE(frame->Views()[3].isNull());
+    // Loading showed the progress dialog from 0 % straight to 99 %.
+    EXPECT_EQ(ui.m_progress.history.mid(0, 2), (QList<int>{0, 99}));
+}
+
+TEST_F(MainFrame, VxdNameMustStartWithCapitalBOrT) {
+    const QString lower = scratch.write("b0001.VXD", "\"Ser No.\",\"1\"\r\n\"END\",\"\"\r\n");
+    EXPECT_EQ(frame->OpenFiles({lower}), 0);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("  FType001") + message(21));
+}
+
+TEST_F(MainFrame, UnknownExtensionWithoutSignatureFails) {
+    const QString txt = scratch.write("notes.TXT", "hello\r\n");
+    EXPECT_EQ(frame->OpenFiles({txt}), 0);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].text, message(21)); // no stage before detection
+    EXPECT_TRUE(frame->OpenViews().isEmpty());
+}
+
+TEST_F(MainFrame, OpenCommandTakesTheChosenFilesAndIgnoresCancel) {
+    ui.openAnswers.push_back(std::nullopt); // cancelled
+    frame->OpenCommand();
+    EXPECT_TRUE(frame->OpenViews().isEmpty());
+    ui.openAnswers.push_back(QStringList{rdd("A.RDD"), rdd("B.RDD")});
+    frame->OpenCommand();
+    EXPECT_EQ(frame->OpenViews().size(), 2);
+    EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+TEST_F(MainFrame, SecondInstanceIsRefusedWithItsMessage) {
+    ui.otherInstance = true;
+    FrmMDI second;
+    EXPECT_FALSE(second.StartUp(true));
+    ASSERT_FALSE(ui.messages.isEmpty());
+    EXPECT_EQ(ui.messages.last().text, message(5));
+    EXPECT_EQ(ui.messages.last().icon, MsgIcon::Warning);
+}
+
+TEST_F(MainFrame, ActiveViewOwnsTheMenuBarAndTheFrameCaptionsComeFromTheLanguage) {
+    EXPECT_EQ(frame->windowTitle(), program().language.WindowTitle);
+    EXPECT_EQ(frame->menuBar()->actions().size(), 3); // File, Settings, Help
+    EXPECT_EQ(frame->menuBar()->actions()[0]->text(), caption(0));
+    frame->OpenFiles({rdd("A.RDD")});
+    EXPECT_EQ(frame->menuBar()->actions().size(), 13);
+    FrmMain* v = view(0);
+    EXPECT_EQ(v->menuItem("Menu3", 0)->text(), caption(23));
+    EXPECT_FALSE(v->menuItem("Menu3", 5)->isVisible()); // the 730 family has 5 steps a band
+    EXPECT_FALSE(v->menuItem("Menu4", 10)->isVisible());
+    EXPECT_TRUE(v->menuItem("menu2", 2)->isEnabled()); // RDD can be saved in place
+    EXPECT_FALSE(v->menuItem("Menu7", 3)->isVisible()); // language item hidden
+}
+
+TEST_F(MainFrame, ChangedLanguageRecaptionsFrameAndViews) {
+    frame->OpenFiles({rdd("A.RDD")});
+    FrmMain* v = view(0);
+    const QString jp = caption(0);
+    // The initial-settings dialog writes the new language and sets it in memory.
+    const QString data = LinkedSystemData(scratch, {"Default.ini"});
+    scratch.write("SystemData/Default.ini", "[Language]\r\nLanguage=EN\r\n");
+    const QByteArray old = qgetenv("REBAR_SYSTEMDATA");
+    qputenv("REBAR_SYSTEMDATA", data.toUtf8());
+    program().settings.Language = "EN";
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(frame.get(), &activate);
+    qputenv("REBAR_SYSTEMDATA", old);
+    EXPECT_NE(caption(0), jp);
+    EXPECT_EQ(frame->findChild<QMenu*>("Menu1_0", Qt::FindDirectChildrenOnly)->title(), caption(0));
+    EXPECT_EQ(program().settings.StartLanguage, "EN");
+    EXPECT_NE(v->topMenus()[0]->title(), caption(0)); // until the view is activated
+    v->Activated();
+    EXPECT_EQ(v->topMenus()[0]->title(), caption(0));
+}
+
+// The program itself: a settings value that is not a number stops the start-up.
+TEST(Startup, BadSettingsValueEndsWithFileOpenErr) {
+    Scratch s;
+    // A SystemData folder whose Default.ini is broken, tables linked from the build.
+    LinkedSystemData(s, {"Default.ini"});
+    s.write("SystemData/Default.ini", "[PictureProc]\r\nDirection730=forward\r\n");
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("REBAR_SYSTEMDATA", s.path("SystemData"));
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.start(binDir() + "/rebarscope", {"--screenshot", s.path("out.png")});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains("| FileOpenErr"));
+    EXPECT_FALSE(QFile::exists(s.path("out.png")));
+}
+
+TEST(Startup, MissingTablesEndWithTheTableMessage) {
+    Scratch s;
+    LinkedSystemData(s, {"940"});
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("REBAR_SYSTEMDATA", s.path("SystemData"));
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.start(binDir() + "/rebarscope", {"--screenshot", s.path("out.png")});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains("ColorTable,STCTable Read Err"));
+}
+
+TEST(Startup, ScreenshotOfTheSamplesIsWritten) {
+    Scratch s;
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    const QStringList samples = QDir(binDir() + "/Samples").entryList(QDir::Files);
+    ASSERT_FALSE(samples.isEmpty());
+    QStringList args{"--screenshot", s.path("out.png")};
+    for (const QString& f : samples)
+        args << binDir() + "/Samples/" + f;
+    p.start(binDir() + "/rebarscope", args);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardOutput()).contains("out.png"));
+    QImage shot(s.path("out.png"));
+    EXPECT_FALSE(shot.isNull());
+    // No failure message on the way.
+    EXPECT_FALSE(QString::fromUtf8(p.readAllStandardError()).contains("[message]"));
+}
