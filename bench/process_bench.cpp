@@ -100,16 +100,23 @@ const CalibrationTables& tables() {
     return *t;
 }
 
-template <class F> int64_t sumInputs(const MeasurementRecord& r) {
-    int64_t sum = 0;
-    for (const auto* m : {&F::raw(r), &F::samples(r)}) {
-        for (int i = 1; i <= r.TraceCount; ++i) {
-            const typename F::Sample* row = m->trace(i);
-            for (int j = 1; j <= m->lastSample(); ++j)
-                sum += row[j];
-        }
+// The floor: every input sample read once, summed in a loop that vectorises (unsigned 32-bit
+// lanes, wrapping).
+template <class F, int Last> uint32_t sumMatrix(const Matrix<typename F::Sample>& m, int n) {
+    uint32_t sum = 0;
+    for (int i = 1; i <= n; ++i) {
+        const typename F::Sample* row = m.trace(i);
+        uint32_t s = 0;
+        for (int j = 1; j <= Last; ++j)
+            s += static_cast<uint32_t>(row[j]);
+        sum += s;
     }
     return sum;
+}
+
+template <class F> uint32_t sumInputs(const MeasurementRecord& r) {
+    return sumMatrix<F, F::RawLast>(F::raw(r), r.TraceCount) +
+           sumMatrix<F, F::DDLast>(F::samples(r), r.TraceCount);
 }
 
 void BM_Floor730(benchmark::State& state) {
