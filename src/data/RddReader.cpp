@@ -234,7 +234,7 @@ ReadResult ReadRdd(MeasurementRecord& r, const ReadContext&) {
     int bad = 0;
     if (!DoubleDensityPass<Family730>(r.Raw730, r.Samples730, nullptr, nullptr, -1, n, &bad))
         return ReadResult::failure(
-            QStringLiteral("trace %1: two neighbouring samples add up beyond 16 bits").arg(bad));
+            QStringLiteral("trace %1: a sum of two samples leaves 16 bits").arg(bad));
     return ReadResult::success();
 }
 
