@@ -22,7 +22,16 @@
 
 using namespace rebar;
 
+// The offscreen platform of headless runs warns about every window-size hint it cannot pass
+// on; those lines say nothing to the user.
+static void quietHandler(QtMsgType type, const QMessageLogContext& ctx, const QString& msg) {
+    if (msg.contains(QLatin1String("propagateSizeHints")))
+        return;
+    qt_message_output(type, ctx, msg);
+}
+
 int main(int argc, char** argv) {
+    qInstallMessageHandler(quietHandler);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Rebarscope"));
     QApplication::setApplicationVersion(QStringLiteral(REBAR_VERSION));

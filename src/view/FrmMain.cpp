@@ -121,7 +121,7 @@ void FrmMain::LoadView() {
     m_rec.Loaded = 0;
     ApplyCreationDefaults();
     m_hsc->blockSignals(true);
-    m_hsc->setRange(1, 1);
+    applyScrollRange(ScrollRange{});
     m_hsc->setValue(1);
     m_hsc->blockSignals(false);
     m_state.Resizing = 0;

@@ -70,6 +70,11 @@ public:
 
     // Scroll bar value and the synchronised scrolling of other views.
     QScrollBar* scrollBar() const { return m_hsc; }
+    // The scroll range as the view's rules read it: with Direction 1 the bar runs backwards
+    // and its minimum holds the largest position (the widget itself always runs low to high,
+    // drawn inverted).
+    ScrollRange scrollRange() const { return m_range; }
+    void applyScrollRange(const ScrollRange& r);
     bool synchroniseChecked() const;
     void setSynchroniseChecked(bool on);
     // Runs the resize handler as the window system would after a width change.
@@ -153,6 +158,7 @@ private:
     MeasurementRecord m_rec;
     ViewState m_state;
     ViewImages m_images;
+    ScrollRange m_range;
     QImage m_depthAxisBitmap;
 
     // Controls

@@ -198,8 +198,14 @@ void FrmMain::SetScrollRange() {
     const ScrollRange r = ComputeScrollRange(ImageWidth(m_rec.TraceCount, m_rec.ViewRange),
                                              m_picb->width(), m_rec.Direction);
     m_hsc->blockSignals(true);
-    m_hsc->setRange(r.minimum, r.maximum);
+    applyScrollRange(r);
     m_hsc->blockSignals(false);
+}
+
+void FrmMain::applyScrollRange(const ScrollRange& r) {
+    m_range = r;
+    m_hsc->setInvertedAppearance(r.minimum > r.maximum);
+    m_hsc->setRange(std::min(r.minimum, r.maximum), std::max(r.minimum, r.maximum));
 }
 
 bool FrmMain::ShowImage(int v) {
@@ -222,10 +228,11 @@ void FrmMain::OnScroll(int value) {
             if (other == this)
                 continue;
             QScrollBar* bar = other->scrollBar();
-            if (bar->minimum() > 1)
-                bar->setValue(std::min(value, bar->minimum()));
+            const ScrollRange r = other->scrollRange();
+            if (r.minimum > 1)
+                bar->setValue(std::min(value, r.minimum));
             else
-                bar->setValue(std::min(value, bar->maximum()));
+                bar->setValue(std::min(value, r.maximum));
         }
     }
     m_state.LastScrollValue = value;
@@ -272,7 +279,7 @@ void FrmMain::HandleResize() {
         window->setMinimumWidth(out.windowWidth);
     } else {
         m_picb->resize(out.pictureWidth, m_picb->height());
-        m_hsc->setRange(out.range.minimum, out.range.maximum);
+        applyScrollRange(out.range);
         m_state.LastScrollValue = out.scrollValue;
         m_hsc->setValue(out.scrollValue);
         UpdateReadouts();

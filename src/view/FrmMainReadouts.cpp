@@ -108,13 +108,13 @@ namespace rebar {
 
 namespace {
 CursorScene sceneOf(const MeasurementRecord& r, const ViewState& st, const QScrollBar* hsc,
-                    const QWidget* picb) {
+                    const ScrollRange& range, const QWidget* picb) {
     CursorScene s;
     s.column = st.CursorColumn;
     s.row = st.CursorRow;
     s.scroll = hsc->value();
-    s.scrollMin = hsc->minimum();
-    s.scrollMax = hsc->maximum();
+    s.scrollMin = range.minimum;
+    s.scrollMax = range.maximum;
     s.pictureWidth = picb->width();
     s.pictureHeight = picb->height();
     s.traceCount = r.TraceCount;
@@ -126,7 +126,7 @@ CursorScene sceneOf(const MeasurementRecord& r, const ViewState& st, const QScro
 } // namespace
 
 void FrmMain::PlaceCursor(int x, int y) {
-    CursorScene s = sceneOf(m_rec, m_state, m_hsc, m_picb);
+    CursorScene s = sceneOf(m_rec, m_state, m_hsc, m_range, m_picb);
     const CursorMove m = MouseMoveCursor(s, x, y);
     if (m.ignored)
         return;
@@ -140,7 +140,7 @@ void FrmMain::PlaceCursor(int x, int y) {
 }
 
 void FrmMain::CursorKey(int key, Qt::KeyboardModifiers modifiers) {
-    CursorScene s = sceneOf(m_rec, m_state, m_hsc, m_picb);
+    CursorScene s = sceneOf(m_rec, m_state, m_hsc, m_range, m_picb);
     const Qt::KeyboardModifiers mods = modifiers & ~Qt::KeypadModifier;
     const CursorMove m = KeyMoveCursor(s, key, mods == Qt::ShiftModifier, mods == Qt::NoModifier);
     if (m.ignored)

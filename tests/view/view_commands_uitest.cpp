@@ -1,0 +1,244 @@
+// The view window: each view command changes exactly its field and the saved copy and moves
+// its check mark; the permittivity dialog flows; units; closing a changed view.
+
+#include "app/AppFixture.h"
+#include "data/RddReader.h"
+#include "view/PictureBoxWidget.h"
+#include "view/frmDielectric.h"
+
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScrollBar>
+
+using namespace rebar;
+using namespace rebar::test;
+
+namespace {
+
+class ViewCommands : public AppFixture {
+protected:
+    FrmMain* open(const QString& name = "A0001.RDD", int traces = 600) {
+        EXPECT_EQ(frame->OpenFiles({rdd(name, traces)}), 1);
+        return frame->OpenViews().last();
+    }
+    static int checked(FrmMain* v, const QString& array, int count) {
+        int found = -1;
+        for (int i = 0; i < count; ++i)
+            if (v->menuItem(array, i)->isChecked()) {
+                if (found >= 0)
+                    return -2; // more than one
+                found = i;
+            }
+        return found;
+    }
+    static QImage picture(FrmMain* v) { return v->picb()->picture().copy(); }
+};
+
+} // namespace
+
+TEST_F(ViewCommands, SensitivityWritesGainModeAndGainAndTheSavedCopy) {
+    FrmMain* v = open();
+    MeasurementRecord& r = v->record();
+    const SavedSettings before = r.Saved;
+    v->SensitivityCommand(9); // "auto" of the deep band
+    EXPECT_EQ(r.GainMode, 1);
+    EXPECT_EQ(r.Gain, 3);
+    EXPECT_EQ(r.Saved.GainMode, 1);
+    EXPECT_EQ(r.Saved.Gain, 3);
+    EXPECT_EQ(r.Saved.ColorCode, before.ColorCode);
+    EXPECT_EQ(r.Saved.ViewRange, before.ViewRange);
+    EXPECT_EQ(r.Modified, FlagTrue);
+    EXPECT_EQ(checked(v, "Menu3", 14), 9);
+    v->SensitivityCommand(2);
+    EXPECT_EQ(r.GainMode, 0);
+    EXPECT_EQ(r.Gain, 3);
+    EXPECT_EQ(checked(v, "Menu3", 14), 2);
+}
+
+TEST_F(ViewCommands, GradationChangesPictureAndColourBar) {
+    FrmMain* v = open();
+    MeasurementRecord& r = v->record();
+    const QImage before = picture(v);
+    const QImage barBefore = v->findChild<PictureBoxWidget*>("ClrBar")->picture().copy();
+    v->GradationCommand(6);
+    EXPECT_EQ(r.ColorCode, 6);
+    EXPECT_EQ(r.Saved.ColorCode, 6);
+    EXPECT_EQ(checked(v, "Menu4", 12), 6);
+    EXPECT_NE(picture(v), before);
+    EXPECT_NE(v->findChild<PictureBoxWidget*>("ClrBar")->picture(), barBefore);
+    EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+TEST_F(ViewCommands, DirectionMirrorsTheScrollBarAndPicture) {
+    FrmMain* v = open("A.RDD", 1000);
+    MeasurementRecord& r = v->record();
+    ASSERT_EQ(r.Direction, 0);
+    const int wp = v->picb()->width();
+    EXPECT_EQ(v->scrollRange().maximum, 1000 - wp + 1);
+    const QImage before = picture(v);
+    v->DirectionCommand(0); // "forward": Direction 1, the bar runs backwards
+    EXPECT_EQ(r.Direction, 1);
+    EXPECT_EQ(r.Saved.Direction, 1);
+    EXPECT_EQ(checked(v, "Menu6", 2), 0);
+    EXPECT_EQ(v->scrollRange().maximum, 1);
+    EXPECT_EQ(v->scrollRange().minimum, 1000 - v->picb()->width() + 1);
+    EXPECT_TRUE(v->scrollBar()->invertedAppearance());
+    EXPECT_NE(picture(v), before);
+}
+
+TEST_F(ViewCommands, ViewRangeAndMagnification) {
+    FrmMain* v = open();
+    MeasurementRecord& r = v->record();
+    v->ViewRangeCommand(4);
+    EXPECT_EQ(r.ViewRange, 4);
+    EXPECT_EQ(r.Saved.ViewRange, 4);
+    EXPECT_EQ(checked(v, "Menu12", 6), 4);
+    EXPECT_EQ(r.Modified, FlagTrue);
+    r.Modified = 0;
+    const SavedSettings saved = r.Saved;
+    v->CoverMagnificationCommand(1);
+    EXPECT_EQ(r.CoverMagnification, 1);
+    EXPECT_EQ(checked(v, "Menu15", 2), 1);
+    EXPECT_EQ(r.Modified, 0); // not stored in files: nothing to save
+    EXPECT_EQ(r.Saved.ViewRange, saved.ViewRange);
+    EXPECT_EQ(v->picb()->height(), 281);
+    v->CoverMagnificationCommand(0);
+    EXPECT_EQ(v->picb()->height(), 537);
+}
+
+TEST_F(ViewCommands, ProcessingItemsSetCodeLineAndPeak) {
+    FrmMain* v = open();
+    MeasurementRecord& r = v->record();
+    v->BModeEditCommand(4); // plain picture
+    EXPECT_EQ(r.ProcCode, 0);
+    EXPECT_EQ(r.Saved.ProcCode, 0);
+    EXPECT_TRUE(v->menuItem("Menu10", 4)->isChecked());
+    EXPECT_TRUE(v->menuItem("Menu14", 4)->isChecked());
+    v->state().CursorColumn = 120;
+    v->BModeEditCommand(8); // subtraction against the trace under the cursor
+    EXPECT_EQ(r.ProcCode, 3);
+    EXPECT_EQ(r.ProcessingLine, 120);
+    EXPECT_FALSE(v->menuItem("Menu14", 4)->isChecked());
+    EXPECT_TRUE(v->menuItem("Menu14", 8)->isChecked());
+    const SavedSettings saved = r.Saved;
+    const QImage before = picture(v);
+    v->BModeEditCommand(11); // peak processing toggles from the flag
+    EXPECT_EQ(r.PeakFlag, 1);
+    EXPECT_TRUE(v->menuItem("Menu10", 11)->isChecked());
+    EXPECT_EQ(r.Saved.ProcCode, saved.ProcCode);
+    EXPECT_NE(picture(v), before);
+    v->BModeEditCommand(11);
+    EXPECT_EQ(r.PeakFlag, 0);
+}
+
+TEST_F(ViewCommands, TimeAxisDisablesTheDepthUnitsAndPresetsEnableThem) {
+    FrmMain* v = open();
+    MeasurementRecord& r = v->record();
+    v->ChoosePermittivity(7);
+    EXPECT_EQ(r.Permittivity, 0);
+    EXPECT_EQ(r.PermittivityPreset, 7);
+    EXPECT_FALSE(v->menuItem("Menu16", 1)->isEnabled());
+    EXPECT_EQ(checked(v, "Menu5", 9), 7);
+    v->ChoosePermittivity(2);
+    EXPECT_DOUBLE_EQ(r.Permittivity, 8.9);
+    EXPECT_TRUE(v->menuItem("Menu16", 1)->isEnabled());
+    EXPECT_FLOAT_EQ(r.Saved.Permittivity, 8.9f);
+}
+
+TEST_F(ViewCommands, DialogAfterTimeAxisOpensAtEightAndCancelKeepsIt) {
+    FrmMain* v = open();
+    MeasurementRecord& r = v->record();
+    v->ChoosePermittivity(7);
+    frmDielectric::Script(1, 123); // cancel, whatever the bar shows
+    v->ChoosePermittivity(8);
+    EXPECT_EQ(frmDielectric::state().value, 80);
+    EXPECT_DOUBLE_EQ(r.Permittivity, 8.0);
+    EXPECT_EQ(r.PermittivityPreset, 8);
+    EXPECT_EQ(checked(v, "Menu5", 9), 8);
+}
+
+TEST_F(ViewCommands, DialogApplyToAllSetsEveryView) {
+    open("A.RDD");
+    open("B.RDD");
+    FrmMain* c = open("C.RDD");
+    for (FrmMain* v : frame->OpenViews())
+        v->record().Modified = 0;
+    frmDielectric::Script(2, 55);
+    c->ChoosePermittivity(8);
+    for (FrmMain* v : frame->OpenViews()) {
+        EXPECT_DOUBLE_EQ(v->record().Permittivity, 5.5);
+        EXPECT_EQ(v->record().PermittivityPreset, 8);
+        EXPECT_EQ(v->record().Modified, FlagTrue);
+        EXPECT_EQ(checked(v, "Menu5", 9), 8);
+    }
+}
+
+TEST_F(ViewCommands, UnitMenusWriteUnitAndSavedCopy) {
+    FrmMain* v = open();
+    MeasurementRecord& r = v->record();
+    v->DistanceUnitCommand(0);
+    EXPECT_EQ(r.XUnit, "mm");
+    EXPECT_EQ(r.Saved.XUnit, "mm");
+    EXPECT_EQ(checked(v, "Menu16_0", 4), 0);
+    v->DepthUnitCommand(3);
+    EXPECT_EQ(r.YUnit, "inch");
+    EXPECT_EQ(r.Saved.YUnit, "inch");
+    EXPECT_EQ(checked(v, "Menu16_1", 4), 3);
+}
+
+TEST_F(ViewCommands, ClosingAChangedViewAsksAndHonoursTheAnswer) {
+    FrmMain* v = open("KEEP.RDD");
+    v->SensitivityCommand(3);
+    ui.answers.push_back(MsgAnswer::Cancel);
+    EXPECT_FALSE(v->subWindow()->close());
+    EXPECT_EQ(frame->OpenViews().size(), 1);
+    EXPECT_EQ(ui.messages.last().text, message(32));
+    // Yes writes the file in place, with the new saved sensitivity, and closes.
+    ui.answers.push_back(MsgAnswer::Yes);
+    const QString path = v->record().FilePath;
+    EXPECT_TRUE(v->subWindow()->close());
+    MeasurementRecord back;
+    back.FilePath = path;
+    back.FileName = "KEEP.RDD";
+    ReadContext ctx;
+    ASSERT_TRUE(ReadRdd(back, ctx).ok);
+    EXPECT_EQ(back.Gain, 4);
+    EXPECT_EQ(back.GainMode, 0);
+}
+
+TEST_F(ViewCommands, SynchronisedScrollingMovesTheOtherViews) {
+    FrmMain* a = open("A.RDD", 1400);
+    FrmMain* b = open("B.RDD", 700);
+    FrmMain* c = open("C.RDD", 1200);
+    c->DirectionCommand(0); // C's bar runs backwards
+    a->menuItem("Menu8", 2)->trigger();
+    for (FrmMain* v : frame->OpenViews())
+        EXPECT_TRUE(v->menuItem("Menu8", 2)->isChecked());
+    frame->mdiArea()->setActiveSubWindow(a->subWindow());
+    ASSERT_EQ(a->state().ViewActive, FlagTrue);
+    a->scrollBar()->setValue(500);
+    EXPECT_EQ(b->scrollBar()->value(), std::min(500, b->scrollRange().maximum));
+    EXPECT_EQ(c->scrollBar()->value(), std::min(500, c->scrollRange().minimum));
+    EXPECT_LT(b->scrollRange().maximum, 500); // B is shorter: it stops at its end
+    EXPECT_EQ(b->state().LastScrollValue, b->scrollBar()->value());
+    // A view that is not active does not pass its scrolling on.
+    b->scrollBar()->setValue(10);
+    EXPECT_EQ(a->scrollBar()->value(), 500);
+    // Resizing A keeps the others where they are and A's scroll value consistent.
+    a->subWindow()->resize(a->subWindow()->width() + 100, a->subWindow()->height());
+    EXPECT_EQ(a->scrollBar()->value(), a->state().LastScrollValue);
+}
+
+TEST_F(ViewCommands, ShrinkingBelowTheMinimumSnapsBack) {
+    FrmMain* v = open("A.RDD", 1000);
+    QMdiSubWindow* w = v->subWindow();
+    const int minimum = v->state().Geometry.MinFormWidth;
+    w->resize(minimum - 100, w->height());
+    EXPECT_EQ(w->width(), minimum);
+    EXPECT_EQ(v->picb()->width(), 202);
+    EXPECT_GE(w->minimumWidth(), minimum);
+    const int h = w->height();
+    w->resize(w->width(), h + 200); // the height is fixed
+    EXPECT_EQ(w->height(), h);
+}
