@@ -123,8 +123,16 @@ int main(int argc, char** argv) {
             scene.markBars = false;
             continue;
         }
+        static const QStringList valued = {
+            QStringLiteral("--samples"), QStringLiteral("--traces"), QStringLiteral("--er"),
+            QStringLiteral("--pitch"),   QStringLiteral("--noise"),  QStringLiteral("--seed"),
+            QStringLiteral("--slab"),    QStringLiteral("--freq"),   QStringLiteral("--note"),
+            QStringLiteral("--line"),    QStringLiteral("--bar"),    QStringLiteral("--format"),
+            QStringLiteral("-o")};
+        if (!valued.contains(a))
+            return usageError(QStringLiteral("unknown option %1").arg(a));
         if (i + 1 >= args.size())
-            return usageError(QStringLiteral("%1 needs a value or is unknown").arg(a));
+            return usageError(QStringLiteral("%1 needs a value").arg(a));
         const QString& v = args[++i];
         bool ok = true;
         if (a == QLatin1String("--samples")) {
@@ -158,8 +166,6 @@ int main(int argc, char** argv) {
             ok = formatFromName(v, format);
         } else if (a == QLatin1String("-o")) {
             output = v;
-        } else {
-            return usageError(QStringLiteral("unknown option %1").arg(a));
         }
         if (!ok)
             return usageError(QStringLiteral("bad value for %1: %2").arg(a, v));
