@@ -128,7 +128,7 @@ void BM_RenderBMode730(benchmark::State& state) {
                 state.SkipWithError("render failed");
     }
 }
-BENCHMARK(BM_RenderBMode730)->Arg(0)->Arg(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderBMode730)->Arg(0)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond);
 
 void BM_DrawMarkers730(benchmark::State& state) {
     MeasurementRecord& r = record730();

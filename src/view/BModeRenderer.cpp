@@ -13,7 +13,9 @@ namespace rebar {
 namespace {
 
 constexpr int BModeTop = ScaleStripHeight + 1; // first composed row of the B-mode bitmap
-constexpr int ColumnBlock = 32;
+// Columns drawn together: few enough that the lines of their traces stay cached between rows
+// whatever the trace length (measured best among 4..64).
+constexpr int ColumnBlock = 8;
 
 // Which sample every bitmap row shows, from the top; rows below the list stay black.
 struct RowPlan {
@@ -153,8 +155,9 @@ bool renderBMode(const MeasurementRecord& rec, const Lut& lut, const QImage& str
     for (int y = BModeTop + drawnRows; y < Family::ComposedHeight; ++y)
         fillRow(composed, y, ColorBlack);
 
-    // Blocks of columns, each drawn row by row: the block's traces are read in order, every
-    // row segment is written in one go, and the pages touched stay few.
+    // Blocks of columns, each drawn row by row: the block's traces are read in order and each
+    // row segment is written in one go, touching few pages (a column at a time would touch a
+    // new page with every pixel).
     const std::vector<int> traceOfColumn = planColumns(rec, W);
     const int* rowSample = plan.sampleOfRow.data();
     const bool mirrored = rec.Direction == 1;

@@ -39,8 +39,8 @@ QRgb ValueToColor940(int value, int gradation, const CalibrationTables& tables) 
 }
 
 ColorLut730::ColorLut730(int gradation, const CalibrationTables& tables) {
-    for (int v = 0; v <= Top; ++v)
-        m_colors[static_cast<size_t>(v)] = ValueToColor730(v, gradation, tables);
+    for (int level = 1; level <= 256; ++level)
+        m_colors[static_cast<size_t>(level)] = ValueToColor730(16 * level, gradation, tables);
 }
 
 ColorLut940::ColorLut940(int gradation, const CalibrationTables& tables) {

@@ -18,18 +18,19 @@ QRgb ValueToColor730(int value, int gradation, const CalibrationTables& tables);
 // 940 family: the value limited to -32768..32767 in the gradation's colour-table column.
 QRgb ValueToColor940(int value, int gradation, const CalibrationTables& tables);
 
-// The colour of every 730 value of one gradation, for drawing many pixels: values below 0 and
-// from 4096 up give the colours of 0 and 4096.
+// The colour of every 730 display level of one gradation, for drawing many pixels. The level
+// of a value is v div 16 (floor(v * 256 / 4096)) limited to 1..256; an arithmetic shift gives
+// the same for the negative values, which all land on level 1.
 class ColorLut730 {
 public:
-    static constexpr int Top = 4096;
     ColorLut730(int gradation, const CalibrationTables& tables);
     QRgb operator()(int value) const {
-        return m_colors[value < 0 ? 0 : (value > Top ? Top : value)];
+        const int level = value >> 4;
+        return m_colors[level < 1 ? 1 : (level > 256 ? 256 : level)];
     }
 
 private:
-    std::array<QRgb, Top + 1> m_colors;
+    std::array<QRgb, 257> m_colors{}; // by level; entry 0 unused
 };
 
 // The colour-table column of one 940 gradation, indexed by the limited amplitude.
