@@ -115,3 +115,24 @@ QString decodeUtf8OrSystem(const QByteArray& bytes) {
 }
 
 } // namespace rebar
+
+namespace rebar {
+
+int ByteLength(const QString& text) { return static_cast<int>(encodeSystemText(text).size()); }
+
+QString CutToByteLength(const QString& text, int maxBytes) {
+    // Walk whole characters (surrogate pairs together) and stop before the one that overflows.
+    int bytes = 0;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const qsizetype len = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const int b = ByteLength(text.mid(i, len));
+        if (bytes + b > maxBytes)
+            break;
+        bytes += b;
+        i += len;
+    }
+    return text.left(i);
+}
+
+} // namespace rebar

@@ -15,3 +15,13 @@ bool isValidUtf8(const QByteArray& bytes);
 QString decodeUtf8OrSystem(const QByteArray& bytes);
 
 } // namespace rebar
+
+namespace rebar {
+
+// Length of a text in bytes of the system code page.
+int ByteLength(const QString& text);
+// The longest start of text that fits maxBytes bytes of the system code page, never splitting
+// a double-byte character.
+QString CutToByteLength(const QString& text, int maxBytes);
+
+} // namespace rebar

@@ -6,6 +6,7 @@
 #include "view/CursorMotion.h"
 #include "view/CursorPosition.h"
 #include "view/FrmMain.h"
+#include "view/MarkerList.h"
 #include "view/PictureBoxWidget.h"
 
 #include <QFrame>
@@ -99,7 +100,22 @@ void FrmMain::UpdateReadouts() {
     m_pica->update();
 }
 
-bool FrmMain::RebuildMarkerList() { return true; }
+bool FrmMain::RebuildMarkerList() {
+    const MarkerListContent c = BuildMarkerList(m_rec, program().tables, program().MaxTraces,
+                                                m_state.CurrentMarker);
+    m_mklist->clear();
+    m_mklist->addItem(c.header);
+    for (const MarkerListLine& line : c.lines) {
+        auto* item = new QListWidgetItem(line.text, m_mklist);
+        item->setData(Qt::UserRole, line.itemData);
+    }
+    if (c.selected >= 0 && c.selected < m_mklist->count())
+        m_mklist->setCurrentRow(c.selected);
+    for (size_t i = 0; i < c.labels.size(); ++i)
+        if (c.labelSet[i])
+            m_lblMaker[i]->setText(c.labels[i]);
+    return c.ok;
+}
 
 
 } // namespace rebar

@@ -27,6 +27,7 @@ struct ViewState {
     int32_t MarkerToDelete = 0;
     int32_t LastPeakColumn = 0;
     int32_t LastPeakSample = 0;
+    int32_t CurrentMarker = 0; // 730: the marker last added or chosen, 0 none
 };
 
 } // namespace rebar

@@ -1,0 +1,37 @@
+#pragma once
+// The marker list of a view and its statistics: one text line per marker with its number,
+// distance, depth (or echo time) and the pitch to the marker before it, and the count,
+// average, minimum and maximum of depth and pitch.
+
+#include "config/CalibrationTables.h"
+#include "data/MeasurementRecord.h"
+
+#include <QList>
+#include <QString>
+#include <array>
+
+namespace rebar {
+
+struct MarkerListLine {
+    QString text;
+    int itemData = 0; // storage position + 1 (730 list index + 1, 940 slot + 1)
+    double distance = 0;
+    double depth = 0;  // centimetres, or ns on the time axis
+};
+
+struct MarkerListContent {
+    QString header;
+    QList<MarkerListLine> lines;
+    int selected = 0;  // line to select (0 = the header)
+    bool ok = true;    // false: a conversion failed; lines holds those written so far
+    // Texts of the statistics labels lblMaker(4..13); index i is item i, items 0..3 unused.
+    std::array<QString, 14> labels;
+    std::array<bool, 14> labelSet{}; // false: an unknown unit leaves the label as it was
+};
+
+// Builds the list from the record's markers (730) or the current mark group (940).
+// currentMarker is the 730 marker to select (0 none).
+MarkerListContent BuildMarkerList(const MeasurementRecord& r, const CalibrationTables& t,
+                                  int16_t maxTraces, int currentMarker);
+
+} // namespace rebar
