@@ -108,55 +108,64 @@ TEST_F(MainFrame, ChangedLanguageRecaptionsFrameAndViews) {
     EXPECT_EQ(v->topMenus()[0]->title(), caption(0));
 }
 
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QString out, err;
+};
+
+// Runs the built program headless, with another SystemData folder when one is given.
+Run runProgram(const QStringList& args, const QString& systemDataFolder = {}) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!systemDataFolder.isEmpty())
+        env.insert("REBAR_SYSTEMDATA", systemDataFolder);
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.start(binDir() + "/rebarscope", args);
+    Run r;
+    if (!p.waitForFinished(60000))
+        return r;
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+} // namespace
+
 // The program itself: a settings value that is not a number stops the start-up.
 TEST(Startup, BadSettingsValueEndsWithFileOpenErr) {
     Scratch s;
     // A SystemData folder whose Default.ini is broken, tables linked from the build.
-    LinkedSystemData(s, {"Default.ini"});
+    const QString data = LinkedSystemData(s, {"Default.ini"});
     s.write("SystemData/Default.ini", "[PictureProc]\r\nDirection730=forward\r\n");
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("REBAR_SYSTEMDATA", s.path("SystemData"));
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    p.setProcessEnvironment(env);
-    p.start(binDir() + "/rebarscope", {"--screenshot", s.path("out.png")});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), 1);
-    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains("| FileOpenErr"));
+    const Run r = runProgram({"--screenshot", s.path("out.png")}, data);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("| FileOpenErr")) << r.err.toStdString();
     EXPECT_FALSE(QFile::exists(s.path("out.png")));
 }
 
 TEST(Startup, MissingTablesEndWithTheTableMessage) {
     Scratch s;
-    LinkedSystemData(s, {"940"});
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("REBAR_SYSTEMDATA", s.path("SystemData"));
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    p.setProcessEnvironment(env);
-    p.start(binDir() + "/rebarscope", {"--screenshot", s.path("out.png")});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), 1);
-    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains("ColorTable,STCTable Read Err"));
+    const QString data = LinkedSystemData(s, {"940"});
+    const Run r = runProgram({"--screenshot", s.path("out.png")}, data);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("ColorTable,STCTable Read Err")) << r.err.toStdString();
 }
 
 TEST(Startup, ScreenshotOfTheSamplesIsWritten) {
     Scratch s;
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    p.setProcessEnvironment(env);
     const QStringList samples = QDir(binDir() + "/Samples").entryList(QDir::Files);
     ASSERT_FALSE(samples.isEmpty());
     QStringList args{"--screenshot", s.path("out.png")};
     for (const QString& f : samples)
         args << binDir() + "/Samples/" + f;
-    p.start(binDir() + "/rebarscope", args);
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardOutput()).contains("out.png"));
-    QImage shot(s.path("out.png"));
-    EXPECT_FALSE(shot.isNull());
-    // No failure message on the way.
-    EXPECT_FALSE(QString::fromUtf8(p.readAllStandardError()).contains("[message]"));
+    const Run r = runProgram(args);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("out.png"));
+    EXPECT_FALSE(QImage(s.path("out.png")).isNull());
+    // No failure message on the way: every sample opened.
+    EXPECT_FALSE(r.err.contains("[message]")) << r.err.toStdString();
 }
