@@ -110,13 +110,13 @@ TEST_F(MainFrame, ChangedLanguageRecaptionsFrameAndViews) {
 
 namespace {
 
-struct Run {
+struct ProgramRun {
     int exitCode = -1;
     QString out, err;
 };
 
 // Runs the built program headless, with another SystemData folder when one is given.
-Run runProgram(const QStringList& args, const QString& systemDataFolder = {}) {
+ProgramRun runProgram(const QStringList& args, const QString& systemDataFolder = {}) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     if (!systemDataFolder.isEmpty())
@@ -124,7 +124,7 @@ Run runProgram(const QStringList& args, const QString& systemDataFolder = {}) {
     env.insert("QT_QPA_PLATFORM", "offscreen");
     p.setProcessEnvironment(env);
     p.start(binDir() + "/rebarscope", args);
-    Run r;
+    ProgramRun r;
     if (!p.waitForFinished(60000))
         return r;
     r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
@@ -141,7 +141,7 @@ TEST(Startup, BadSettingsValueEndsWithFileOpenErr) {
     // A SystemData folder whose Default.ini is broken, tables linked from the build.
     const QString data = LinkedSystemData(s, {"Default.ini"});
     s.write("SystemData/Default.ini", "[PictureProc]\r\nDirection730=forward\r\n");
-    const Run r = runProgram({"--screenshot", s.path("out.png")}, data);
+    const ProgramRun r = runProgram({"--screenshot", s.path("out.png")}, data);
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains("| FileOpenErr")) << r.err.toStdString();
     EXPECT_FALSE(QFile::exists(s.path("out.png")));
@@ -150,7 +150,7 @@ TEST(Startup, BadSettingsValueEndsWithFileOpenErr) {
 TEST(Startup, MissingTablesEndWithTheTableMessage) {
     Scratch s;
     const QString data = LinkedSystemData(s, {"940"});
-    const Run r = runProgram({"--screenshot", s.path("out.png")}, data);
+    const ProgramRun r = runProgram({"--screenshot", s.path("out.png")}, data);
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains("ColorTable,STCTable Read Err")) << r.err.toStdString();
 }
@@ -162,7 +162,7 @@ TEST(Startup, ScreenshotOfTheSamplesIsWritten) {
     QStringList args{"--screenshot", s.path("out.png")};
     for (const QString& f : samples)
         args << binDir() + "/Samples/" + f;
-    const Run r = runProgram(args);
+    const ProgramRun r = runProgram(args);
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains("out.png"));
     EXPECT_FALSE(QImage(s.path("out.png")).isNull());
