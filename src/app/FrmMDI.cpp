@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMdiArea>
@@ -17,7 +18,6 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QUrl>
-#include <QDir>
 
 namespace rebar {
 
@@ -27,7 +27,9 @@ FrmMDI* g_mainFrame = nullptr;
 const char* const HomepageUrl = "https://rebarscope.example/";
 } // namespace
 
-FrmMDI* mainFrame() { return g_mainFrame; }
+FrmMDI* mainFrame() {
+    return g_mainFrame;
+}
 
 FrmMDI::FrmMDI(QWidget* parent) : QMainWindow(parent) {
     g_mainFrame = this;
@@ -152,7 +154,8 @@ int FrmMDI::OpenFiles(const QStringList& paths) {
 void FrmMDI::OpenCommand() {
     const QList<FileFilter> filters = {
         {QStringLiteral("QTX"),
-         QStringLiteral("*.??0;*.??1;*.??2;*.??3;*.??4;*.??5;*.??6;*.??7;*.??8;*.??9;*.RDD;*.VXD;*.ZVX")},
+         QStringLiteral(
+             "*.??0;*.??1;*.??2;*.??3;*.??4;*.??5;*.??6;*.??7;*.??8;*.??9;*.RDD;*.VXD;*.ZVX")},
         {message(33), QStringLiteral("*.*")},
     };
     const auto answer = platform().chooseOpenFiles(QString(), filters, true);
@@ -239,7 +242,9 @@ bool FrmMDI::event(QEvent* e) {
 
 // ---- Window commands ----------------------------------------------------------------------
 
-void FrmMDI::Cascade() { m_mdi->cascadeSubWindows(); }
+void FrmMDI::Cascade() {
+    m_mdi->cascadeSubWindows();
+}
 
 void FrmMDI::TileHorizontally() {
     // Views stacked one above the other, each the full width of the frame.
@@ -265,7 +270,9 @@ void FrmMDI::ShowAbout() {
     about.exec();
 }
 
-void FrmMDI::OpenHomepage() { platform().openUrl(QString::fromLatin1(HomepageUrl)); }
+void FrmMDI::OpenHomepage() {
+    platform().openUrl(QString::fromLatin1(HomepageUrl));
+}
 
 void FrmMDI::ShowInitialSettings() {
     // The initial-settings dialog is built with the settings issue; until then the current

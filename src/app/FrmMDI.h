@@ -69,13 +69,13 @@ private:
 
     QMdiArea* m_mdi;
     std::vector<QPointer<FrmMain>> m_views;
-    QMenu* m_menuFile = nullptr;     // Menu1(0)
-    QMenu* m_menuSettings = nullptr; // Menu1(5)
-    QMenu* m_menuHelp = nullptr;     // Menu1(7)
-    QAction* m_open = nullptr;       // menu2(1)
-    QAction* m_report = nullptr;     // menu2(7)
-    QAction* m_convertAll = nullptr; // menu2(9)
-    QAction* m_exit = nullptr;       // menu2(10)
+    QMenu* m_menuFile = nullptr;          // Menu1(0)
+    QMenu* m_menuSettings = nullptr;      // Menu1(5)
+    QMenu* m_menuHelp = nullptr;          // Menu1(7)
+    QAction* m_open = nullptr;            // menu2(1)
+    QAction* m_report = nullptr;          // menu2(7)
+    QAction* m_convertAll = nullptr;      // menu2(9)
+    QAction* m_exit = nullptr;            // menu2(10)
     QAction* m_initialSettings = nullptr; // Menu7(0)
     QAction* m_language = nullptr;        // Menu7(3), hidden
     QAction* m_about = nullptr;           // Menu9(0)

@@ -113,8 +113,8 @@ bool ApplySettingOverrides(const QStringList& overrides, QString* error) {
             }
         }
         const std::pair<const char*, QString*> texts[] = {
-            {"Language", &s.Language},           {"DistanceUnit", &s.DistanceUnit},
-            {"DepthUnit", &s.DepthUnit},         {"DistanceUnit940", &s.DistanceUnit940},
+            {"Language", &s.Language},         {"DistanceUnit", &s.DistanceUnit},
+            {"DepthUnit", &s.DepthUnit},       {"DistanceUnit940", &s.DistanceUnit940},
             {"DepthUnit940", &s.DepthUnit940},
         };
         for (const auto& [name, field] : texts) {

@@ -24,7 +24,8 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     title->setFont(f);
     auto* version = new QLabel(aboutVersionText(), this);
     version->setObjectName(QStringLiteral("lblVersion"));
-    auto* hp = new QLabel(QStringLiteral("<a href=\"#\">%1</a>").arg(message(37).toHtmlEscaped()), this);
+    auto* hp =
+        new QLabel(QStringLiteral("<a href=\"#\">%1</a>").arg(message(37).toHtmlEscaped()), this);
     hp->setObjectName(QStringLiteral("lblHP"));
     connect(hp, &QLabel::linkActivated, this, [] {
         if (FrmMDI* m = mainFrame())

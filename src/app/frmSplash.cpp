@@ -5,9 +5,9 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
-#include <cmath>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace rebar {
 
@@ -15,9 +15,13 @@ namespace {
 constexpr int Major = 3, Minor = 0, Revision = 0;
 }
 
-QString splashVersionText() { return QStringLiteral("Ver. %1.%2.%3").arg(Major).arg(Minor).arg(Revision); }
+QString splashVersionText() {
+    return QStringLiteral("Ver. %1.%2.%3").arg(Major).arg(Minor).arg(Revision);
+}
 
-QString aboutVersionText() { return QStringLiteral("Ver %1.%2.%3").arg(Major).arg(Minor).arg(Revision); }
+QString aboutVersionText() {
+    return QStringLiteral("Ver %1.%2.%3").arg(Major).arg(Minor).arg(Revision);
+}
 
 QPixmap rebarscopeLogo(int size) {
     // A slab section with three bar echoes: the hyperbolas the program is about.
@@ -31,7 +35,8 @@ QPixmap rebarscopeLogo(int size) {
         QPainterPath path;
         for (int i = -20; i <= 20; ++i) {
             const double x = cx + i * size / 120.0;
-            const double y = size * 0.35 + std::sqrt(std::pow(size * 0.08, 2) + std::pow(i * size / 120.0, 2));
+            const double y =
+                size * 0.35 + std::sqrt(std::pow(size * 0.08, 2) + std::pow(i * size / 120.0, 2));
             if (i == -20)
                 path.moveTo(x, y);
             else

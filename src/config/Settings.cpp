@@ -8,7 +8,9 @@
 
 namespace rebar {
 
-QString settingsFilePath() { return systemDataDir() + QStringLiteral("/Default.ini"); }
+QString settingsFilePath() {
+    return systemDataDir() + QStringLiteral("/Default.ini");
+}
 
 bool settingsTextToInt16(const QString& text, int16_t& out) {
     bool ok = false;
@@ -35,15 +37,15 @@ public:
     Reader(const QString& path, QString* error) : m_path(path), m_error(error) {}
 
     bool int16(const char* section, const char* key, int16_t def, int16_t& out) {
-        const QString text = IniRead(QLatin1String(section), QLatin1String(key),
-                                     QString::number(def), m_path);
+        const QString text =
+            IniRead(QLatin1String(section), QLatin1String(key), QString::number(def), m_path);
         if (settingsTextToInt16(text, out))
             return true;
         return fail(key, text);
     }
     bool single(const char* section, const char* key, float def, float& out) {
-        const QString text = IniRead(QLatin1String(section), QLatin1String(key),
-                                     QString::number(def), m_path);
+        const QString text =
+            IniRead(QLatin1String(section), QLatin1String(key), QString::number(def), m_path);
         if (settingsTextToSingle(text, out))
             return true;
         return fail(key, text);
@@ -55,7 +57,8 @@ public:
 private:
     bool fail(const char* key, const QString& text) {
         if (m_error)
-            *m_error = QStringLiteral("%1: \"%2\" is not a 16-bit number").arg(QLatin1String(key), text);
+            *m_error =
+                QStringLiteral("%1: \"%2\" is not a 16-bit number").arg(QLatin1String(key), text);
         return false;
     }
     QString m_path;

@@ -10,12 +10,14 @@ QString systemDataDir() {
     const QByteArray env = qgetenv("REBAR_SYSTEMDATA");
     if (!env.isEmpty())
         return QDir(QString::fromLocal8Bit(env)).absolutePath();
-    QString dir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
-                                               : QDir::currentPath();
+    QString dir =
+        QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
     return QDir::cleanPath(dir + QStringLiteral("/SystemData"));
 }
 
-QString programDir() { return QFileInfo(systemDataDir()).absolutePath(); }
+QString programDir() {
+    return QFileInfo(systemDataDir()).absolutePath();
+}
 
 QString resolveProgramPath(const QString& stored) {
     QString rel = stored.trimmed();
@@ -25,12 +27,14 @@ QString resolveProgramPath(const QString& stored) {
     // Paths below SystemData resolve against the (possibly overridden) SystemData folder.
     const QString prefix = QStringLiteral("SystemData/");
     if (rel.startsWith(prefix, Qt::CaseInsensitive))
-        return QDir::toNativeSeparators(systemDataDir() + QLatin1Char('/') + rel.mid(prefix.size()));
+        return QDir::toNativeSeparators(systemDataDir() + QLatin1Char('/') +
+                                        rel.mid(prefix.size()));
     return QDir::toNativeSeparators(programDir() + QLatin1Char('/') + rel);
 }
 
 QString fileNamePart(const QString& path) {
-    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
+    const qsizetype cut =
+        std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
     return path.mid(cut + 1);
 }
 

@@ -38,7 +38,8 @@ public:
         if (traces != 0 && samples > std::numeric_limits<std::size_t>::max() / sizeof(T) / traces)
             return false;
         // calloc hands out fresh zero pages for large blocks without touching them.
-        T* p = static_cast<T*>(std::calloc(traces * samples == 0 ? 1 : traces * samples, sizeof(T)));
+        T* p =
+            static_cast<T*>(std::calloc(traces * samples == 0 ? 1 : traces * samples, sizeof(T)));
         if (!p)
             return false;
         adviseLargePages(p, traces * samples * sizeof(T));

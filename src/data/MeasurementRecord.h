@@ -23,7 +23,9 @@ enum FileKindCode : int32_t {
     KindZvx4 = 10,
 };
 
-inline bool is940Kind(int32_t kind) { return kind >= 8; }
+inline bool is940Kind(int32_t kind) {
+    return kind >= 8;
+}
 
 // Flags are 16-bit integers: -1 true, 0 false.
 constexpr int16_t FlagTrue = -1;
@@ -78,22 +80,22 @@ struct MeasurementRecord {
     int32_t PermittivityPreset = 0;
     int32_t XAdjust = 0;
     int16_t Handle = 0;
-    int16_t Direction = 0;     // display
-    double Permittivity = 0;   // display; 0 with the time axis (preset 7)
-    int32_t ColorCode = 0;     // display, 0..11
+    int16_t Direction = 0;   // display
+    double Permittivity = 0; // display; 0 with the time axis (preset 7)
+    int32_t ColorCode = 0;   // display, 0..11
     int32_t ProcessingLine = 0;
-    int16_t ProcCode = 0;      // display, 0..6
-    int16_t Gain = 0;          // display, 1..7
-    int16_t GainMode = 0;      // display, 0 shallow, 1 deep
+    int16_t ProcCode = 0; // display, 0..6
+    int16_t Gain = 0;     // display, 1..7
+    int16_t GainMode = 0; // display, 0 shallow, 1 deep
     int16_t PrcsAsMS = 0;
     int16_t PeakFlag = 0;
     int16_t TireOption = 0;
-    QString Note;              // lines separated by CR LF
-    int16_t ViewRange = 0;     // display, 0..5
+    QString Note;          // lines separated by CR LF
+    int16_t ViewRange = 0; // display, 0..5
     float XPitch = 0;
     int16_t CoverMagnification = 0; // 0 full size, 1 half size
-    QString XUnit;             // display
-    QString YUnit;             // display
+    QString XUnit;                  // display
+    QString YUnit;                  // display
     int16_t MarkCount = 0;
     int16_t SpeedOption = 0;
 
@@ -112,8 +114,8 @@ struct MeasurementRecord {
     Matrix<int32_t> Raw940A;
     Matrix<int32_t> Samples940; // traces -3..N, samples 0..1536
     Matrix<int32_t> Samples940A;
-    Matrix<int32_t> Work940;    // traces 1..N, samples 0..768
-    Matrix<int32_t> Work940x2;  // traces 1..N, samples 0..1536
+    Matrix<int32_t> Work940;   // traces 1..N, samples 0..768
+    Matrix<int32_t> Work940x2; // traces 1..N, samples 0..1536
 
     // 6. Markers
     std::vector<Marker730> Markers730;

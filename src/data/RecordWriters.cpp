@@ -5,8 +5,8 @@
 
 #include <QFile>
 #include <QSaveFile>
-#include <cstring>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace rebar {

@@ -118,7 +118,9 @@ QString decodeUtf8OrSystem(const QByteArray& bytes) {
 
 namespace rebar {
 
-int ByteLength(const QString& text) { return static_cast<int>(encodeSystemText(text).size()); }
+int ByteLength(const QString& text) {
+    return static_cast<int>(encodeSystemText(text).size());
+}
 
 QString CutToByteLength(const QString& text, int maxBytes) {
     // Walk whole characters (surrogate pairs together) and stop before the one that overflows.

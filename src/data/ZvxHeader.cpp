@@ -14,7 +14,8 @@ QByteArray ZvxHeader::text(int off, int len) const {
 
 void ZvxHeader::putPadded(int off, int len, const QByteArray& bytes) {
     for (int i = 0; i < len; ++i)
-        Bytes[static_cast<size_t>(off + i)] = i < bytes.size() ? static_cast<uint8_t>(bytes[i]) : ' ';
+        Bytes[static_cast<size_t>(off + i)] =
+            i < bytes.size() ? static_cast<uint8_t>(bytes[i]) : ' ';
 }
 
 namespace ZvxCodes {
@@ -40,7 +41,9 @@ int fileCodeOfProc(int procCode) {
     return -1;
 }
 
-int colorCodeOf(int fileCode) { return fileCode >= 0 && fileCode <= 11 ? ColorOfFileCode[fileCode] : -1; }
+int colorCodeOf(int fileCode) {
+    return fileCode >= 0 && fileCode <= 11 ? ColorOfFileCode[fileCode] : -1;
+}
 
 int fileCodeOfColor(int colorCode) {
     for (int c = 0; c <= 11; ++c)
@@ -49,7 +52,9 @@ int fileCodeOfColor(int colorCode) {
     return -1;
 }
 
-QString unitOf(int code) { return code >= 0 && code <= 4 ? QString::fromLatin1(Units[code]) : QString(); }
+QString unitOf(int code) {
+    return code >= 0 && code <= 4 ? QString::fromLatin1(Units[code]) : QString();
+}
 
 int unitCodeOf(const QString& unit) {
     for (int c = 0; c <= 4; ++c)

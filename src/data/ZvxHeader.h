@@ -18,32 +18,32 @@ struct ZvxHeader {
     std::array<uint8_t, Size> Bytes{};
 
     // Offsets of the interpreted members.
-    static constexpr int OffIdentifier = 0;      // int16: -3 kind 9, -4 kind 10
-    static constexpr int OffFirstSaveBytes = 2;  // three uint8 written 0 on the first save
+    static constexpr int OffIdentifier = 0;     // int16: -3 kind 9, -4 kind 10
+    static constexpr int OffFirstSaveBytes = 2; // three uint8 written 0 on the first save
     static constexpr int OffSerialNo = 8, LenSerialNo = 10;
     static constexpr int OffMeasureDate = 18, LenMeasureDate = 20;
     static constexpr int OffLatitude = 58, LenLatitude = 21;
     static constexpr int OffLongitude = 79, LenLongitude = 21;
-    static constexpr int OffDataNo = 100;        // int32
-    static constexpr int OffStoredTraces = 104;  // int32: XDataSize
-    static constexpr int OffYDataSize = 108;     // int16
-    static constexpr int OffXScale = 110;        // uint8
-    static constexpr int OffXAdjust = 112;       // int16
-    static constexpr int OffPermittivity = 116;  // single
-    static constexpr int OffGainStep = 120;      // uint8: Gain - 1
-    static constexpr int OffGainBand = 121;      // uint8: 0 shallow, other deep
-    static constexpr int OffViewRange = 122;     // uint8
-    static constexpr int OffProcCode = 123;      // uint8: file processing code
-    static constexpr int OffPrcsAsMS = 124;      // uint8
+    static constexpr int OffDataNo = 100;         // int32
+    static constexpr int OffStoredTraces = 104;   // int32: XDataSize
+    static constexpr int OffYDataSize = 108;      // int16
+    static constexpr int OffXScale = 110;         // uint8
+    static constexpr int OffXAdjust = 112;        // int16
+    static constexpr int OffPermittivity = 116;   // single
+    static constexpr int OffGainStep = 120;       // uint8: Gain - 1
+    static constexpr int OffGainBand = 121;       // uint8: 0 shallow, other deep
+    static constexpr int OffViewRange = 122;      // uint8
+    static constexpr int OffProcCode = 123;       // uint8: file processing code
+    static constexpr int OffPrcsAsMS = 124;       // uint8
     static constexpr int OffProcessingLine = 128; // int32
-    static constexpr int OffPeak = 132;          // uint8
-    static constexpr int OffColorCode = 133;     // uint8: file gradation code
-    static constexpr int OffTireOption = 134;    // uint8
-    static constexpr int OffHandle = 135;        // uint8
-    static constexpr int OffDirection = 136;     // uint8: 1 normal
-    static constexpr int OffXPitch = 140;        // single
-    static constexpr int OffXUnit = 148;         // uint8 unit code
-    static constexpr int OffYUnit = 149;         // uint8 unit code
+    static constexpr int OffPeak = 132;           // uint8
+    static constexpr int OffColorCode = 133;      // uint8: file gradation code
+    static constexpr int OffTireOption = 134;     // uint8
+    static constexpr int OffHandle = 135;         // uint8
+    static constexpr int OffDirection = 136;      // uint8: 1 normal
+    static constexpr int OffXPitch = 140;         // single
+    static constexpr int OffXUnit = 148;          // uint8 unit code
+    static constexpr int OffYUnit = 149;          // uint8 unit code
     static constexpr int OffComment1 = 151, LenComment1 = 63;
     static constexpr int OffComment3 = 214, LenComment3 = 33;
     static constexpr int OffComment2 = 247, LenComment2 = 63;
@@ -67,7 +67,9 @@ struct ZvxHeader {
 };
 
 // The mark slot of group g (0..2) and mark i (1..99); slots 198, 298 and 299 are unused.
-constexpr int MarkSlotOf(int group, int mark) { return group * 99 + mark - 1 + (group == 2 ? 1 : 0); }
+constexpr int MarkSlotOf(int group, int mark) {
+    return group * 99 + mark - 1 + (group == 2 ? 1 : 0);
+}
 
 // File codes of the ZVX header and the record values they stand for.
 namespace ZvxCodes {

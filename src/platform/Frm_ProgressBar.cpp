@@ -31,9 +31,13 @@ Frm_ProgressBar::Frm_ProgressBar(QWidget* parent)
     setMinimumWidth(380);
 }
 
-void Frm_ProgressBar::setCaption(const QString& caption) { setWindowTitle(caption); }
+void Frm_ProgressBar::setCaption(const QString& caption) {
+    setWindowTitle(caption);
+}
 
-void Frm_ProgressBar::setMessage(const QString& line) { m_label1->setText(line); }
+void Frm_ProgressBar::setMessage(const QString& line) {
+    m_label1->setText(line);
+}
 
 void Frm_ProgressBar::setPercent(int percent) {
     m_bar->setValue(std::clamp(percent, 0, 100));
@@ -42,10 +46,16 @@ void Frm_ProgressBar::setPercent(int percent) {
     m_label2->repaint();
 }
 
-void Frm_ProgressBar::show() { QDialog::show(); }
+void Frm_ProgressBar::show() {
+    QDialog::show();
+}
 
-void Frm_ProgressBar::close() { QDialog::hide(); }
+void Frm_ProgressBar::close() {
+    QDialog::hide();
+}
 
-bool Frm_ProgressBar::isShown() const { return isVisible(); }
+bool Frm_ProgressBar::isShown() const {
+    return isVisible();
+}
 
 } // namespace rebar

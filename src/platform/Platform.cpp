@@ -18,6 +18,8 @@ Platform& platform() {
     return *g_platform;
 }
 
-void setPlatform(Platform* p) { g_platform = p; }
+void setPlatform(Platform* p) {
+    g_platform = p;
+}
 
 } // namespace rebar

@@ -43,9 +43,8 @@ public:
                                  MsgButtons buttons = MsgButtons::Ok,
                                  MsgAnswer defaultAnswer = MsgAnswer::Ok) = 0;
     // Open chooser: the chosen full paths in selection order, or nothing when cancelled.
-    virtual std::optional<QStringList> chooseOpenFiles(const QString& title,
-                                                       const QList<FileFilter>& filters,
-                                                       bool multiple) = 0;
+    virtual std::optional<QStringList>
+    chooseOpenFiles(const QString& title, const QList<FileFilter>& filters, bool multiple) = 0;
     // Save chooser with overwrite prompt and default extension; nothing when cancelled.
     virtual std::optional<QString> chooseSaveFile(const QString& title,
                                                   const QList<FileFilter>& filters,

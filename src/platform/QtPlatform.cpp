@@ -15,7 +15,9 @@
 namespace rebar {
 
 QtPlatform::QtPlatform() = default;
-QtPlatform::~QtPlatform() { delete m_progress.data(); }
+QtPlatform::~QtPlatform() {
+    delete m_progress.data();
+}
 
 QString toQtFilter(const QList<FileFilter>& filters) {
     QStringList parts;
@@ -96,16 +98,16 @@ MsgAnswer QtPlatform::messageBox(const QString& text, const QString& title, MsgI
     }
 }
 
-std::optional<QStringList> QtPlatform::chooseOpenFiles(const QString& title,
-                                                       const QList<FileFilter>& filters,
-                                                       bool multiple) {
+std::optional<QStringList>
+QtPlatform::chooseOpenFiles(const QString& title, const QList<FileFilter>& filters, bool multiple) {
     if (m_headless)
         return std::nullopt;
     QStringList files;
     if (multiple) {
         files = QFileDialog::getOpenFileNames(m_parent, title, QString(), toQtFilter(filters));
     } else {
-        const QString f = QFileDialog::getOpenFileName(m_parent, title, QString(), toQtFilter(filters));
+        const QString f =
+            QFileDialog::getOpenFileName(m_parent, title, QString(), toQtFilter(filters));
         if (!f.isEmpty())
             files << f;
     }
@@ -145,7 +147,8 @@ std::optional<QString> QtPlatform::inputBox(const QString& prompt, const QString
     if (m_headless)
         return std::nullopt;
     bool ok = false;
-    const QString t = QInputDialog::getText(m_parent, title, prompt, QLineEdit::Normal, initial, &ok);
+    const QString t =
+        QInputDialog::getText(m_parent, title, prompt, QLineEdit::Normal, initial, &ok);
     if (!ok)
         return std::nullopt;
     return t;
@@ -157,7 +160,9 @@ ProgressDialog& QtPlatform::progress() {
     return *m_progress;
 }
 
-void QtPlatform::processEvents() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+void QtPlatform::processEvents() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
 
 bool QtPlatform::anotherInstanceRunning() {
     if (m_instanceLock)
@@ -177,6 +182,8 @@ bool QtPlatform::openUrl(const QString& url) {
     return QDesktopServices::openUrl(QUrl(url));
 }
 
-QString QtPlatform::tempFolder() { return QDir::tempPath(); }
+QString QtPlatform::tempFolder() {
+    return QDir::tempPath();
+}
 
 } // namespace rebar

@@ -25,8 +25,8 @@ MsgAnswer ScriptedPlatform::messageBox(const QString& text, const QString& title
                                        MsgButtons buttons, MsgAnswer defaultAnswer) {
     messages.push_back({text, title, icon, buttons});
     if (echoToStderr)
-        std::fprintf(stderr, "[message] %s | %s | %s\n", iconName(icon),
-                     title.toUtf8().constData(), text.toUtf8().constData());
+        std::fprintf(stderr, "[message] %s | %s | %s\n", iconName(icon), title.toUtf8().constData(),
+                     text.toUtf8().constData());
     if (answers.empty())
         return defaultAnswer;
     const MsgAnswer a = answers.front();
@@ -57,11 +57,12 @@ std::optional<QString> ScriptedPlatform::chooseFolder(const QString&, const QStr
     return take(folderAnswers);
 }
 
-std::optional<QString> ScriptedPlatform::inputBox(const QString&, const QString&,
-                                                  const QString&) {
+std::optional<QString> ScriptedPlatform::inputBox(const QString&, const QString&, const QString&) {
     return take(inputAnswers);
 }
 
-QString ScriptedPlatform::tempFolder() { return temp.isEmpty() ? QDir::tempPath() : temp; }
+QString ScriptedPlatform::tempFolder() {
+    return temp.isEmpty() ? QDir::tempPath() : temp;
+}
 
 } // namespace rebar

@@ -44,9 +44,8 @@ public:
 
     MsgAnswer messageBox(const QString& text, const QString& title, MsgIcon icon,
                          MsgButtons buttons, MsgAnswer defaultAnswer) override;
-    std::optional<QStringList> chooseOpenFiles(const QString& title,
-                                               const QList<FileFilter>& filters,
-                                               bool multiple) override;
+    std::optional<QStringList>
+    chooseOpenFiles(const QString& title, const QList<FileFilter>& filters, bool multiple) override;
     std::optional<QString> chooseSaveFile(const QString& title, const QList<FileFilter>& filters,
                                           const QString& initialPath,
                                           const QString& defaultSuffix) override;
@@ -63,7 +62,7 @@ public:
     QString tempFolder() override;
 
     // Script
-    std::deque<MsgAnswer> answers;                     // message boxes
+    std::deque<MsgAnswer> answers;                      // message boxes
     std::deque<std::optional<QStringList>> openAnswers; // open choosers (nullopt = cancel)
     std::deque<std::optional<QString>> saveAnswers;     // save choosers
     std::deque<std::optional<QString>> folderAnswers;

@@ -58,8 +58,9 @@ void DrawAModeTrace(const MeasurementRecord& r, int column, QImage& picture) {
         if (!ok)
             break;
         // 730: the 12-bit value scaled so that zero echo (2048) lands on x = 64.
-        const int x = f940 ? static_cast<int>(roundHalfEven(truncDiv(v, 512) + picture.width() / 2.0))
-                           : truncDiv(v, 32);
+        const int x =
+            f940 ? static_cast<int>(roundHalfEven(truncDiv(v, 512) + picture.width() / 2.0))
+                 : truncDiv(v, 32);
         points << QPoint(x, i + 20);
     }
     QPainter p(&picture);

@@ -9,8 +9,12 @@ namespace rebar {
 
 namespace {
 
-bool wide(int range) { return range >= 3 && range <= 5; }
-int columns(const CursorScene& s) { return wide(s.viewRange) ? s.traceCount / 2 : s.traceCount; }
+bool wide(int range) {
+    return range >= 3 && range <= 5;
+}
+int columns(const CursorScene& s) {
+    return wide(s.viewRange) ? s.traceCount / 2 : s.traceCount;
+}
 
 // One or three auto-scroll steps toward the start or the end of the scan: the scroll value and
 // the cursor column move together. The end lies at the bar's maximum, or at its minimum

@@ -8,7 +8,9 @@
 namespace rebar {
 
 namespace {
-bool isWide(int viewRange) { return viewRange >= 3 && viewRange <= 5; }
+bool isWide(int viewRange) {
+    return viewRange >= 3 && viewRange <= 5;
+}
 } // namespace
 
 int RowToSample730(int row, int viewRange, int coverMagnification) {
@@ -129,9 +131,51 @@ CursorPosition CalcPosition940(const MeasurementRecord& r, const CalibrationTabl
 }
 
 QString FormatFixed(double value, int decimals) {
-    const double scale = std::pow(10.0, decimals);
-    const double rounded = roundHalfEven(value * scale) / scale;
-    return QString::number(rounded == 0 ? 0.0 : rounded, 'f', decimals);
+    if (!std::isfinite(value))
+        return QString::number(value);
+    // The decimal value as shown to 15 significant digits (free of binary noise such as
+    // 123.44999999999999 for 0.12345 x 1000), then rounded to the decimals with halves to even.
+    QByteArray digits = QByteArray::number(std::fabs(value), 'e', 14); // d.dddddddddddddde+XX
+    const int exponent = digits.mid(digits.indexOf('e') + 1).toInt();
+    digits = digits.left(1) + digits.mid(2, 14); // 15 significant digits
+    // Integer part and decimals of the mantissa as one digit string with a decimal point at
+    // position point.
+    int point = exponent + 1;
+    if (point < 0) {
+        digits.prepend(QByteArray(-point, '0'));
+        point = 0;
+    }
+    if (digits.size() < point + decimals + 1)
+        digits.append(QByteArray(point + decimals + 1 - digits.size(), '0'));
+    QByteArray kept = digits.left(point + decimals);
+    const QByteArray rest = digits.mid(point + decimals);
+    const bool restNonZeroAfterFirst = rest.mid(1).count('0') != rest.size() - 1;
+    bool up = rest[0] > '5' || (rest[0] == '5' && restNonZeroAfterFirst);
+    if (rest[0] == '5' && !restNonZeroAfterFirst) // a tie: to the even neighbour
+        up = !kept.isEmpty() && ((kept.back() - '0') % 2 == 1);
+    if (up) {
+        int i = static_cast<int>(kept.size()) - 1;
+        while (i >= 0 && kept[i] == '9')
+            kept[i--] = '0';
+        if (i >= 0)
+            kept[i] = static_cast<char>(kept[i] + 1);
+        else {
+            kept.prepend('1');
+            ++point;
+        }
+    }
+    QByteArray intPart = kept.left(point);
+    if (intPart.isEmpty())
+        intPart = "0";
+    while (intPart.size() > 1 && intPart[0] == '0')
+        intPart.remove(0, 1);
+    QByteArray text = intPart;
+    if (decimals > 0)
+        text += '.' + kept.mid(point);
+    const bool zero = text.count('0') + (decimals > 0 ? 1 : 0) == text.size();
+    if (value < 0 && !zero)
+        text.prepend('-');
+    return QString::fromLatin1(text);
 }
 
 QString PermittivityText(double e) {

@@ -92,15 +92,15 @@ public:
     PictureBoxWidget* picb() const { return m_picb; }
 
     // View commands (menu item index as argument).
-    void SensitivityCommand(int i);      // Menu3
-    void GradationCommand(int i);        // Menu4
-    void ChoosePermittivity(int i);      // Menu5
-    void DirectionCommand(int i);        // Menu6
-    void ViewRangeCommand(int i);        // Menu12
+    void SensitivityCommand(int i);        // Menu3
+    void GradationCommand(int i);          // Menu4
+    void ChoosePermittivity(int i);        // Menu5
+    void DirectionCommand(int i);          // Menu6
+    void ViewRangeCommand(int i);          // Menu12
     void CoverMagnificationCommand(int i); // Menu15
-    void DistanceUnitCommand(int i);     // Menu16_0
-    void DepthUnitCommand(int i);        // Menu16_1
-    void BModeEditCommand(int i);        // Menu10 / Menu14
+    void DistanceUnitCommand(int i);       // Menu16_0
+    void DepthUnitCommand(int i);          // Menu16_1
+    void BModeEditCommand(int i);          // Menu10 / Menu14
     // Sets the permittivity and its preset item (applying one value to all views).
     void SetDielectric(double er, int index);
     // The cursor as a left-button mouse move at picture pixel (x, y) would place it.
@@ -183,10 +183,10 @@ private:
     std::array<QPushButton*, 2> m_command1{};
 
     // Menus
-    std::vector<QMenu*> m_topMenus;        // Menu1(0..12)
-    QMenu* m_popup = nullptr;              // Menu10
-    QHash<QString, QAction*> m_items;      // "Menu3_5" -> action
-    QHash<QString, QMenu*> m_submenus;     // "Menu16_0" -> menu
+    std::vector<QMenu*> m_topMenus;    // Menu1(0..12)
+    QMenu* m_popup = nullptr;          // Menu10
+    QHash<QString, QAction*> m_items;  // "Menu3_5" -> action
+    QHash<QString, QMenu*> m_submenus; // "Menu16_0" -> menu
 };
 
 } // namespace rebar

@@ -5,10 +5,10 @@
 #include "data/RecordWriters.h"
 #include "view/FrmMain.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include "data/FileOpen.h"
 #include "platform/Platform.h"
+#include <QDir>
+#include <QFileInfo>
 
 #include <QAction>
 #include <QApplication>
@@ -43,10 +43,10 @@ int FrmMain::SaveAsCommand(bool quiet) {
     if (proposal.right(4).toUpper() != QLatin1Char('.') + ext)
         proposal += QLatin1Char('.') + ext;
     const QString dir = QFileInfo(m_rec.FilePath).absolutePath();
-    const QString title = QStringLiteral("Save") + QString::fromUtf8("【") + m_rec.FileName +
-                          QString::fromUtf8("】");
-    const auto chosen = platform().chooseSaveFile(
-        title, {{ext, QStringLiteral("*.") + ext}}, QDir(dir).filePath(proposal), ext);
+    const QString title =
+        QStringLiteral("Save") + QString::fromUtf8("【") + m_rec.FileName + QString::fromUtf8("】");
+    const auto chosen = platform().chooseSaveFile(title, {{ext, QStringLiteral("*.") + ext}},
+                                                  QDir(dir).filePath(proposal), ext);
     if (!chosen)
         return 2;
     if (!WriteRecord(*chosen)) {

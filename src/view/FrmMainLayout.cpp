@@ -18,11 +18,17 @@ namespace rebar {
 namespace {
 
 // Label heights and fonts come from the form's defaults.
-int labelHeight(const QLabel* l) { return std::max(l->sizeHint().height(), 15); }
+int labelHeight(const QLabel* l) {
+    return std::max(l->sizeHint().height(), 15);
+}
 
 // A length given in twips, in pixels.
-int twipsX(const ViewGeometry& g, double twips) { return qRound(twips / g.TwipsPerPixelX); }
-int twipsY(const ViewGeometry& g, double twips) { return qRound(twips / g.TwipsPerPixelY); }
+int twipsX(const ViewGeometry& g, double twips) {
+    return qRound(twips / g.TwipsPerPixelX);
+}
+int twipsY(const ViewGeometry& g, double twips) {
+    return qRound(twips / g.TwipsPerPixelY);
+}
 
 } // namespace
 
@@ -41,9 +47,8 @@ void FrmMain::ApplyVisibility() {
         l->setVisible(o.Dielectric == 1);
     bool gps = false;
     if (o.Position == 1 && m_rec.FileKind == KindZvx4) {
-        const QByteArray lat(reinterpret_cast<const char*>(m_rec.Zvx.Bytes.data()) +
-                                 ZvxHeader::OffLatitude,
-                             1);
+        const QByteArray lat(
+            reinterpret_cast<const char*>(m_rec.Zvx.Bytes.data()) + ZvxHeader::OffLatitude, 1);
         gps = lat.toDouble() > 0;
     }
     m_lblGPSDate->setVisible(gps);
@@ -212,8 +217,8 @@ bool FrmMain::ShowImage(int v) {
     if (m_state.Rendered == 0)
         return true;
     ShowImageInto(m_images.OverlayImage, m_picb->picture(), v,
-                  ImageWidth(m_rec.TraceCount, m_rec.ViewRange), m_rec.Direction,
-                  m_rec.ViewRange, ShowImageHeight(m_rec.is940(), m_rec.CoverMagnification));
+                  ImageWidth(m_rec.TraceCount, m_rec.ViewRange), m_rec.Direction, m_rec.ViewRange,
+                  ShowImageHeight(m_rec.is940(), m_rec.CoverMagnification));
     m_picb->update();
     return true;
 }

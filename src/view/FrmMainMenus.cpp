@@ -17,8 +17,8 @@ QAction* FrmMain::addItem(QMenu* menu, const QString& array, int index, const QS
     return a;
 }
 
-QMenu* FrmMain::addSubmenu(QMenu* menu, const QString& array, int index,
-                           const QString& submenuName, const QString& text) {
+QMenu* FrmMain::addSubmenu(QMenu* menu, const QString& array, int index, const QString& submenuName,
+                           const QString& text) {
     QMenu* sub = menu->addMenu(text);
     sub->setObjectName(submenuName);
     QAction* a = sub->menuAction();
@@ -35,9 +35,10 @@ QAction* FrmMain::menuItem(const QString& array, int index) const {
 
 void FrmMain::buildMenus() {
     // Design captions; the language tables replace them when the view is loaded.
-    static const char* top[] = {"ファイル", "感度", "階調方式", "深度校正", "表示レンジ",
-                                "かぶり倍率", "表示単位", "方向", "マーカリスト編集",
-                                "Bモード編集", "設定", "ウィンドウ", "ヘルプ"};
+    static const char* top[] = {
+        "ファイル",   "感度",       "階調方式", "深度校正",         "表示レンジ",
+        "かぶり倍率", "表示単位",   "方向",     "マーカリスト編集", "Bモード編集",
+        "設定",       "ウィンドウ", "ヘルプ"};
     for (int i = 0; i < 13; ++i) {
         auto* m = new QMenu(QString::fromUtf8(top[i]), this);
         m->setObjectName(QStringLiteral("Menu1_%1").arg(i));
@@ -49,8 +50,9 @@ void FrmMain::buildMenus() {
 
     // File
     QMenu* file = m_topMenus[0];
-    static const char* fileItems[] = {"開く", "上書き保存", "名前を付けて保存", "JPEG保存", "コピー",
-                                      "印刷", "報告書作成", "閉じる", "一括変換", "終了"};
+    static const char* fileItems[] = {"開く",     "上書き保存", "名前を付けて保存", "JPEG保存",
+                                      "コピー",   "印刷",       "報告書作成",       "閉じる",
+                                      "一括変換", "終了"};
     for (int i = 1; i <= 10; ++i) {
         if (i == 6) {
             QMenu* print = addSubmenu(file, QStringLiteral("menu2"), 6, QStringLiteral("Menu21_0"),
@@ -65,11 +67,13 @@ void FrmMain::buildMenus() {
     static const char* steps[] = {"-2", "-1", "auto", "+1", "+2", "+3", "+4"};
     for (int i = 0; i < 14; ++i)
         addItem(m_topMenus[1], QStringLiteral("Menu3"), i,
-                u(steps[i % 7]) + (i < 7 ? u("浅") : u("深")))->setCheckable(true);
+                u(steps[i % 7]) + (i < 7 ? u("浅") : u("深")))
+            ->setCheckable(true);
     // Gradation
-    static const char* grad[] = {"カラー1-絶対値", "カラー1-ｵﾌｾｯﾄ", "カラー2-絶対値", "カラー2-ｵﾌｾｯﾄ",
-                                 "カラー3-絶対値", "カラー3-ｵﾌｾｯﾄ", "モノクロ1-絶対値", "モノクロ1-ｵﾌｾｯﾄ",
-                                 "モノクロ2-絶対値", "モノクロ2-ｵﾌｾｯﾄ", "モノクロ3-ｵﾌｾｯﾄ", "モノクロ4-ｵﾌｾｯﾄ"};
+    static const char* grad[] = {"カラー1-絶対値",   "カラー1-ｵﾌｾｯﾄ",   "カラー2-絶対値",
+                                 "カラー2-ｵﾌｾｯﾄ",    "カラー3-絶対値",  "カラー3-ｵﾌｾｯﾄ",
+                                 "モノクロ1-絶対値", "モノクロ1-ｵﾌｾｯﾄ", "モノクロ2-絶対値",
+                                 "モノクロ2-ｵﾌｾｯﾄ",  "モノクロ3-ｵﾌｾｯﾄ", "モノクロ4-ｵﾌｾｯﾄ"};
     for (int i = 0; i < 12; ++i)
         addItem(m_topMenus[2], QStringLiteral("Menu4"), i, u(grad[i]))->setCheckable(true);
     // Depth calibration
@@ -102,10 +106,11 @@ void FrmMain::buildMenus() {
     for (int i = 0; i < 4; ++i)
         addItem(m_topMenus[8], QStringLiteral("Menu13"), i, u(listEdit[i]));
     // B-mode edit, in the menu bar (Menu14) and as the radargram's popup (Menu10)
-    static const char* bmode[] = {"マーカ追加", "マーカ削除", "マーカＧｒ変更", "マーカ自動検出",
-                                  "原画再生", "固定表面波処理", "ユーザー表面波処理",
-                                  "マニュアル表面波処理", "減算処理", "平均波処理", "自動感度調整",
-                                  "ピーク処理", "比誘電率逆算"};
+    static const char* bmode[] = {
+        "マーカ追加",  "マーカ削除",     "マーカＧｒ変更",     "マーカ自動検出",
+        "原画再生",    "固定表面波処理", "ユーザー表面波処理", "マニュアル表面波処理",
+        "減算処理",    "平均波処理",     "自動感度調整",       "ピーク処理",
+        "比誘電率逆算"};
     m_popup = new QMenu(this);
     m_popup->setObjectName(QStringLiteral("Menu10"));
     for (int k = 0; k < 2; ++k) {
@@ -113,7 +118,8 @@ void FrmMain::buildMenus() {
         const QString array = k == 0 ? QStringLiteral("Menu14") : QStringLiteral("Menu10");
         for (int i = 0; i < 13; ++i) {
             if (i == 2) {
-                const QString groups = k == 0 ? QStringLiteral("Menu18_0") : QStringLiteral("Menu17_0");
+                const QString groups =
+                    k == 0 ? QStringLiteral("Menu18_0") : QStringLiteral("Menu17_0");
                 QMenu* sub = addSubmenu(menu, array, 2, groups, u(bmode[2]));
                 for (int g = 0; g < 3; ++g)
                     addItem(sub, groups, g, QStringLiteral("Gr %1").arg(g))->setCheckable(true);
@@ -186,7 +192,8 @@ bool FrmMain::ApplyViewCaptions() {
     const int makerItems[] = {0, 1, 2, 3, 12, 13};
     const int makerCaptions[] = {109, 106, 107, 108, 98, 105};
     for (int k = 0; k < 6; ++k)
-        m_lblMaker[static_cast<size_t>(makerItems[k])]->setText(C[static_cast<size_t>(makerCaptions[k])]);
+        m_lblMaker[static_cast<size_t>(makerItems[k])]->setText(
+            C[static_cast<size_t>(makerCaptions[k])]);
     m_lblCursor->setText(C[110]);
     m_lblCursorX[0]->setText(C[111]);
     m_lblCursorY[0]->setText(C[112]);

@@ -72,7 +72,8 @@ void FrmMain::UpdateReadouts() {
     bool gps = false;
     if (f940 && m_rec.FileKind == KindZvx4) {
         const auto field = [this](int off, int len) {
-            return QString::fromLatin1(reinterpret_cast<const char*>(m_rec.Zvx.Bytes.data()) + off, len)
+            return QString::fromLatin1(reinterpret_cast<const char*>(m_rec.Zvx.Bytes.data()) + off,
+                                       len)
                 .section(QChar(0), 0, 0)
                 .trimmed();
         };
@@ -85,11 +86,15 @@ void FrmMain::UpdateReadouts() {
                 return (d >= 0 ? QStringLiteral(" ") : QString()) + QString::number(d, 'g', 15);
             };
             const bool jp = program().settings.Language == QLatin1String("JP");
-            m_lblGPSDate->setText((jp ? QString::fromUtf8("GPS測位時刻 ") : QStringLiteral("GPS positioning time ")) +
-                                  m_rec.MeasureDate);
-            m_lblLocation->setText(jp ? QString::fromUtf8("緯度:") + plain(lat) + QString::fromUtf8(" 経度:") + plain(lon)
-                                      : QStringLiteral("Lat:") + plain(lat) + QStringLiteral(" Long:") + plain(lon));
-            m_lblLocation->setStyleSheet(QStringLiteral("color: rgb(0,0,255); text-decoration: underline;"));
+            m_lblGPSDate->setText(
+                (jp ? QString::fromUtf8("GPS測位時刻 ") : QStringLiteral("GPS positioning time ")) +
+                m_rec.MeasureDate);
+            m_lblLocation->setText(jp ? QString::fromUtf8("緯度:") + plain(lat) +
+                                            QString::fromUtf8(" 経度:") + plain(lon)
+                                      : QStringLiteral("Lat:") + plain(lat) +
+                                            QStringLiteral(" Long:") + plain(lon));
+            m_lblLocation->setStyleSheet(
+                QStringLiteral("color: rgb(0,0,255); text-decoration: underline;"));
         }
     }
     const bool showGps = gps && m_state.Options.Position == 1;
@@ -101,8 +106,8 @@ void FrmMain::UpdateReadouts() {
 }
 
 bool FrmMain::RebuildMarkerList() {
-    const MarkerListContent c = BuildMarkerList(m_rec, program().tables, program().MaxTraces,
-                                                m_state.CurrentMarker);
+    const MarkerListContent c =
+        BuildMarkerList(m_rec, program().tables, program().MaxTraces, m_state.CurrentMarker);
     m_mklist->clear();
     m_mklist->addItem(c.header);
     for (const MarkerListLine& line : c.lines) {
@@ -116,7 +121,6 @@ bool FrmMain::RebuildMarkerList() {
             m_lblMaker[i]->setText(c.labels[i]);
     return c.ok;
 }
-
 
 } // namespace rebar
 

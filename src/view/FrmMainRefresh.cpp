@@ -58,7 +58,8 @@ bool FrmMain::RefreshView(int position, int process, int render, int depthAxis, 
                  : RenderBMode730(m_rec, tables, m_images);
         if (!rendered)
             return false;
-        const bool marked = f940 ? DrawMarkers940(m_rec, m_images) : DrawMarkers730(m_rec, m_images);
+        const bool marked =
+            f940 ? DrawMarkers940(m_rec, m_images) : DrawMarkers730(m_rec, m_images);
         if (!marked)
             return false;
         m_state.Rendered = FlagTrue;
@@ -78,10 +79,9 @@ bool FrmMain::DrawDepthAxis() {
     const CalibrationTables& tables = program().tables;
     m_picd->clear(Qt::white);
     // The axis drawing rebuilds the depth of every display row first.
-    const bool ok =
-        m_rec.is940()
-            ? DrawDepthAxis940(m_rec, tables, m_state.RowDepthTable, m_depthAxisBitmap)
-            : DrawDepthAxis730(m_rec, tables, m_state.RowDepthTable, m_depthAxisBitmap);
+    const bool ok = m_rec.is940()
+                        ? DrawDepthAxis940(m_rec, tables, m_state.RowDepthTable, m_depthAxisBitmap)
+                        : DrawDepthAxis730(m_rec, tables, m_state.RowDepthTable, m_depthAxisBitmap);
     if (!ok)
         return false;
     m_picd->showImage(m_depthAxisBitmap);
@@ -136,7 +136,8 @@ void FrmMain::SetMenuStates() {
     check(QStringLiteral("Menu6"), 2, m_rec.Direction != 0 ? 0 : 1);
     check(QStringLiteral("Menu5"), 9, PresetItemForPermittivity(m_rec.Permittivity));
     static const int itemOfProcCode[] = {4, 5, 7, 8, 9, 6, 10};
-    const int procItem = m_rec.ProcCode >= 0 && m_rec.ProcCode <= 6 ? itemOfProcCode[m_rec.ProcCode] : -1;
+    const int procItem =
+        m_rec.ProcCode >= 0 && m_rec.ProcCode <= 6 ? itemOfProcCode[m_rec.ProcCode] : -1;
     for (const QString& array : {QStringLiteral("Menu10"), QStringLiteral("Menu14")}) {
         for (int i = 4; i <= 10; ++i)
             menuItem(array, i)->setChecked(i == procItem);
@@ -170,11 +171,17 @@ void FrmMain::Activated() {
     UpdateWindowCaption();
 }
 
-void FrmMain::Deactivated() { m_state.ViewActive = 0; }
+void FrmMain::Deactivated() {
+    m_state.ViewActive = 0;
+}
 
-bool FrmMain::synchroniseChecked() const { return menuItem(QStringLiteral("Menu8"), 2)->isChecked(); }
+bool FrmMain::synchroniseChecked() const {
+    return menuItem(QStringLiteral("Menu8"), 2)->isChecked();
+}
 
-void FrmMain::setSynchroniseChecked(bool on) { menuItem(QStringLiteral("Menu8"), 2)->setChecked(on); }
+void FrmMain::setSynchroniseChecked(bool on) {
+    menuItem(QStringLiteral("Menu8"), 2)->setChecked(on);
+}
 
 void FrmMain::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);

@@ -29,7 +29,9 @@ struct Stats {
     double maximum() const { return Fixed4::value(max); }
 };
 
-QString unitText(const QString& unit) { return unit == QLatin1String("inch") ? QStringLiteral("in") : unit; }
+QString unitText(const QString& unit) {
+    return unit == QLatin1String("inch") ? QStringLiteral("in") : unit;
+}
 
 // The average sum / n of four-decimal fixed values truncated toward zero to `decimals`
 // decimals (0..4), computed in integers so that 12.3 stays 12.3. `divisor` divides the value
@@ -76,7 +78,9 @@ QString depthText(const MeasurementRecord& r, double depthCm, double timeNs) {
     return {};
 }
 
-QString field(const QString& text, int width) { return text.rightJustified(width); }
+QString field(const QString& text, int width) {
+    return text.rightJustified(width);
+}
 
 } // namespace
 

@@ -43,8 +43,8 @@ int ShowImageHeight(bool family940, int coverMagnification) {
     return coverMagnification ? 280 : 536;
 }
 
-void ShowImageInto(const QImage& overlay, QImage& picture, int v, int imageWidth,
-                   int direction, int viewRange, int copyHeight) {
+void ShowImageInto(const QImage& overlay, QImage& picture, int v, int imageWidth, int direction,
+                   int viewRange, int copyHeight) {
     picture.fill(Qt::black);
     if (overlay.isNull())
         return;
@@ -54,8 +54,11 @@ void ShowImageInto(const QImage& overlay, QImage& picture, int v, int imageWidth
     int dstX = 0;
     int width = wide ? imageWidth : wp;
     if (direction != 1) {
+        // Column v - 1 lands at x = -1, so picture pixel x shows image column v + x across the
+        // whole picture.
         srcX = v - 1;
         dstX = -1;
+        width += 1;
     } else if (wp > imageWidth) {
         srcX = 0;
         dstX = wp - imageWidth + 1;

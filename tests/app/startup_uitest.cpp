@@ -83,7 +83,7 @@ TEST_F(MainFrame, ActiveViewOwnsTheMenuBarAndTheFrameCaptionsComeFromTheLanguage
     EXPECT_EQ(v->menuItem("Menu3", 0)->text(), caption(23));
     EXPECT_FALSE(v->menuItem("Menu3", 5)->isVisible()); // the 730 family has 5 steps a band
     EXPECT_FALSE(v->menuItem("Menu4", 10)->isVisible());
-    EXPECT_TRUE(v->menuItem("menu2", 2)->isEnabled()); // RDD can be saved in place
+    EXPECT_TRUE(v->menuItem("menu2", 2)->isEnabled());  // RDD can be saved in place
     EXPECT_FALSE(v->menuItem("Menu7", 3)->isVisible()); // language item hidden
 }
 

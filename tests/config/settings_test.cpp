@@ -14,7 +14,8 @@ TEST(IniStore, ReadsCaseInsensitivelyWithDefaultsAndCutsLongValues) {
     Scratch s;
     const QString long300(300, QLatin1Char('x'));
     const QString path = s.write("a.ini", ("[PictureProc]\r\n  distanceunit = cm \r\n"
-                                           "DepthUnit=" + long300 + "\r\n[Other]\r\nKey=1\r\n")
+                                           "DepthUnit=" +
+                                           long300 + "\r\n[Other]\r\nKey=1\r\n")
                                               .toUtf8());
     EXPECT_EQ(IniRead("pictureproc", "DistanceUnit", "m", path), "cm");
     EXPECT_EQ(IniRead("PictureProc", "DepthUnit", "cm", path).size(), 254);
@@ -77,7 +78,8 @@ TEST(Settings, BadNumbersFailTheRead) {
         EXPECT_FALSE(ReadSettings(st, path, &error)) << bad;
         EXPECT_TRUE(error.contains("Direction730")) << error.toStdString();
     }
-    const QString ok = s.write("Default.ini", "[PictureProc]\r\nDirection730= 1 \r\nSensitivity730=2.5\r\n");
+    const QString ok =
+        s.write("Default.ini", "[PictureProc]\r\nDirection730= 1 \r\nSensitivity730=2.5\r\n");
     Settings st;
     ASSERT_TRUE(ReadSettings(st, ok));
     EXPECT_EQ(st.Direction730, 1);

@@ -1,16 +1,20 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 
 namespace rebar::test {
 
 Scratch::Scratch() : m_dir(std::make_unique<QTemporaryDir>()) {}
 
-QString Scratch::dir() const { return m_dir->path(); }
+QString Scratch::dir() const {
+    return m_dir->path();
+}
 
-QString Scratch::path(const QString& name) const { return m_dir->filePath(name); }
+QString Scratch::path(const QString& name) const {
+    return m_dir->filePath(name);
+}
 
 QString Scratch::write(const QString& name, const QByteArray& bytes) const {
     const QString p = path(name);
@@ -23,11 +27,14 @@ QString Scratch::write(const QString& name, const QByteArray& bytes) const {
 
 QString systemData() {
     const QByteArray env = qgetenv("REBAR_SYSTEMDATA");
-    return QDir(env.isEmpty() ? QStringLiteral(REBAR_TEST_BIN "/SystemData") : QString::fromLocal8Bit(env))
+    return QDir(env.isEmpty() ? QStringLiteral(REBAR_TEST_BIN "/SystemData")
+                              : QString::fromLocal8Bit(env))
         .absolutePath();
 }
 
-QString binDir() { return QStringLiteral(REBAR_TEST_BIN); }
+QString binDir() {
+    return QStringLiteral(REBAR_TEST_BIN);
+}
 
 QByteArray readFile(const QString& path) {
     QFile f(path);

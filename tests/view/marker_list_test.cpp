@@ -1,0 +1,116 @@
+// The marker list lines and statistics of both families.
+
+#include "view/MarkerList.h"
+
+#include <gtest/gtest.h>
+
+using namespace rebar;
+
+namespace {
+
+// Depth in mm = double-density sample, so a sample s lies s / 10 cm deep.
+const CalibrationTables& identityDepths() {
+    static const CalibrationTables t = [] {
+        CalibrationTables c;
+        c.DepthTable730.assign(181 * 1025, 0.0f);
+        c.DepthTable940.assign(181 * 1537, 0.0);
+        for (int e = 0; e < 181; ++e) {
+            for (int s = 0; s <= 1024; ++s)
+                c.DepthTable730[e * 1025 + s] = static_cast<float>(s);
+            for (int s = 0; s <= 1536; ++s)
+                c.DepthTable940[e * 1537 + s] = s;
+        }
+        c.loaded = true;
+        return c;
+    }();
+    return t;
+}
+
+MeasurementRecord record(int kind) {
+    MeasurementRecord r;
+    r.FileKind = kind;
+    r.TraceCount = 2000;
+    r.Permittivity = 8.0;
+    r.XUnit = "m";
+    r.YUnit = "cm";
+    return r;
+}
+
+} // namespace
+
+TEST(MarkerList, EmptyListShowsZeros) {
+    const MeasurementRecord r = record(KindRdd);
+    const MarkerListContent c = BuildMarkerList(r, identityDepths(), 6000, 0);
+    EXPECT_TRUE(c.ok);
+    EXPECT_TRUE(c.lines.isEmpty());
+    EXPECT_EQ(c.labels[10], "0");
+    EXPECT_EQ(c.labels[4], "0.0cm"); // average over at least one
+    EXPECT_EQ(c.labels[5], "0.0cm"); // a minimum never set shows 0
+    EXPECT_EQ(c.labels[8], "0.0000m");
+}
+
+TEST(MarkerList, LinesPitchesAndTruncatedAverageOf730) {
+    MeasurementRecord r = record(KindRdd);
+    // Traces 400, 200, 600 (out of distance order) at samples 121, 123, 127.
+    r.Markers730 = {{399, 121}, {0, 0}, {199, 123}, {599, 127}};
+    const MarkerListContent c = BuildMarkerList(r, identityDepths(), 6000, 3);
+    ASSERT_EQ(c.lines.size(), 3);
+    EXPECT_EQ(c.lines[0].text, " 001   1.0000m    12.1cm   0.0000m");
+    EXPECT_EQ(c.lines[1].text, " 003   0.5000m    12.3cm   0.5000m"); // pitch in list order
+    EXPECT_EQ(c.lines[2].text, " 004   1.5000m    12.7cm   1.0000m");
+    EXPECT_EQ(c.lines[1].itemData, 3);
+    EXPECT_EQ(c.selected, 2); // marker 3 is the second used slot
+    EXPECT_EQ(c.labels[10], "3");
+    EXPECT_EQ(c.labels[4], "12.3cm"); // 12.3667 truncated
+    EXPECT_EQ(c.labels[5], "12.1cm");
+    EXPECT_EQ(c.labels[6], "12.7cm");
+    EXPECT_EQ(c.labels[7], "0.7500m");
+    EXPECT_EQ(c.labels[8], "0.5000m");
+    EXPECT_EQ(c.labels[9], "1.0000m");
+}
+
+TEST(MarkerList, OneMarkerHasNoPitch) {
+    MeasurementRecord r = record(KindRdd);
+    r.Markers730 = {{99, 200}};
+    const MarkerListContent c = BuildMarkerList(r, identityDepths(), 6000, 0);
+    ASSERT_EQ(c.lines.size(), 1);
+    EXPECT_TRUE(c.lines[0].text.endsWith("0.0000m"));
+    EXPECT_EQ(c.labels[8], "0.0000m");
+    EXPECT_EQ(c.selected, 0);
+}
+
+TEST(MarkerList, The940ListsTheCurrentGroupWithRoundedAverages) {
+    MeasurementRecord r = record(KindZvx4);
+    r.MarkerGroup = 1;
+    // Samples 2Y + 1 = 121, 123, 127 as in the 730 case; a mark of group 0 is not listed.
+    r.Marks940[1][2] = {FlagTrue, 399, 60};
+    r.Marks940[1][5] = {FlagTrue, 199, 61};
+    r.Marks940[1][9] = {FlagTrue, 599, 63};
+    r.Marks940[0][1] = {FlagTrue, 10, 10};
+    const MarkerListContent c = BuildMarkerList(r, identityDepths(), 6000, 0);
+    ASSERT_EQ(c.lines.size(), 3);
+    EXPECT_TRUE(c.lines[0].text.startsWith(" 102"));
+    EXPECT_TRUE(c.lines[2].text.startsWith(" 109"));
+    EXPECT_EQ(c.lines[0].itemData, 3);
+    EXPECT_EQ(c.labels[4], "12.4cm"); // not truncated in this family
+    EXPECT_EQ(c.selected, 3);         // the last line
+}
+
+TEST(MarkerList, TimeAxisAndOtherUnits) {
+    MeasurementRecord r = record(KindRdd);
+    r.Permittivity = 0;
+    r.Markers730 = {{99, 256}};
+    MarkerListContent c = BuildMarkerList(r, identityDepths(), 6000, 0);
+    EXPECT_TRUE(c.lines[0].text.contains("2.00ns"));
+    EXPECT_EQ(c.labels[4], "2.00ns");
+    r.Permittivity = 8;
+    r.XUnit = "inch";
+    r.YUnit = "mm";
+    c = BuildMarkerList(r, identityDepths(), 6000, 0);
+    EXPECT_TRUE(c.lines[0].text.contains("9.84in")) << c.lines[0].text.toStdString();
+    EXPECT_TRUE(c.lines[0].text.contains("256mm"));
+    // A depth outside the tables fails the rebuild with the lines written so far.
+    r.Permittivity = 30;
+    c = BuildMarkerList(r, identityDepths(), 6000, 0);
+    EXPECT_FALSE(c.ok);
+}
