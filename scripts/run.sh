@@ -3,6 +3,9 @@
 # Without a display the main window is rendered to a PNG instead and its path printed.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
+# Qt wants a private runtime folder; headless machines often have none.
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-/tmp/runtime-$(id -u)}"
+mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 bash "$here/scripts/deps.sh"
 bash "$here/scripts/build.sh"
 bin="$here/build/bin"

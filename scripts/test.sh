@@ -4,6 +4,9 @@
 # reader. Exits non-zero when anything fails.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
+# Qt wants a private runtime folder; headless machines often have none.
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-/tmp/runtime-$(id -u)}"
+mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 bash "$here/scripts/deps.sh"
 bash "$here/scripts/build.sh" "$here/build"
 ctest --test-dir "$here/build" --output-on-failure -j"$(nproc)" --timeout 600
