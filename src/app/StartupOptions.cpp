@@ -27,6 +27,11 @@ bool ParseStartupOptions(const QStringList& args, StartupOptions& out, QString* 
             if (!value(s))
                 return false;
             out.settings << s;
+        } else if (a == QLatin1String("--menu")) {
+            QString m;
+            if (!value(m))
+                return false;
+            out.menus << m;
         } else if (a == QLatin1String("--tile")) {
             out.tile = true;
         } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
@@ -44,11 +49,14 @@ bool ParseStartupOptions(const QStringList& args, StartupOptions& out, QString* 
 
 QString StartupUsage() {
     return QStringLiteral(
-        "usage: rebarscope [--screenshot OUT.png] [--tile] [--setting Key=Value]... [FILE...]\n"
+        "usage: rebarscope [--screenshot OUT.png] [--tile] [--setting Key=Value]... [--menu NAME_INDEX]...\n"
+        "                  [FILE...]\n"
         "  FILE...               measurement files to open (RDD, ZVX, VXD, text data)\n"
         "  --screenshot OUT.png  render the main window with the files open to OUT.png and exit;\n"
         "                        message boxes are printed to standard error\n"
         "  --tile                tile the views before the screenshot\n"
+        "  --menu NAME_INDEX     choose a menu item of the active view first, for example\n"
+        "                        Menu14_11 (peak processing) or Menu12_2 (deep range)\n"
         "  --setting Key=Value   override a key of Default.ini for this run\n");
 }
 

@@ -11,6 +11,7 @@ struct StartupOptions {
     QStringList files;
     QString screenshot;   // PNG path of the headless mode
     QStringList settings; // "Key=Value" overrides
+    QStringList menus;    // menu items to run on the active view before the screenshot
     bool tile = false;    // arrange the views tiled before the screenshot
     bool help = false;
 };

@@ -12,6 +12,9 @@
 #include "app/frmSplash.h"
 #include "config/Program.h"
 #include "platform/QtPlatform.h"
+#include "view/FrmMain.h"
+
+#include <QAction>
 
 #include <QApplication>
 #include <QDir>
@@ -73,6 +76,18 @@ int main(int argc, char** argv) {
     }
     if (!opts.files.isEmpty())
         frame.OpenFiles(opts.files);
+    for (const QString& item : opts.menus) {
+        // "Menu14_11": the control array and the item index of the active view's menus.
+        FrmMain* view = frame.ActiveView();
+        const qsizetype cut = item.lastIndexOf(QLatin1Char('_'));
+        QAction* action = view && cut > 0 ? view->menuItem(item.left(cut), item.mid(cut + 1).toInt())
+                                          : nullptr;
+        if (!action) {
+            std::fprintf(stderr, "rebarscope: no menu item %s\n", item.toUtf8().constData());
+            return 2;
+        }
+        action->trigger();
+    }
 
     if (headless) {
         if (opts.tile)

@@ -249,6 +249,12 @@ bool FrmMain::OpenSequence(bool withProgress) {
         FailOpen(withProgress);
         return false;
     }
+    if (m_rec.is940()) {
+        // Tyre and speed options name themselves from their caption groups (an option with
+        // no caption, such as tyre 2, shows empty).
+        m_lblTire[1]->setText(caption(270 + std::clamp<int>(m_rec.TireOption, 0, 7)));
+        m_lblSpeed[1]->setText(caption(274 + std::clamp<int>(m_rec.SpeedOption, 0, 3)));
+    }
     SetPictureHeights(false);
     SettleDisplaySettings(m_rec, program().settings);
     SetScrollRange();
