@@ -2,6 +2,9 @@
 
 #include "config/SystemPaths.h"
 #include "data/RddReader.h"
+#include "data/Text730Reader.h"
+#include "data/VxdReader.h"
+#include "data/ZvxReader.h"
 
 #include <QFile>
 
@@ -55,8 +58,15 @@ bool DetectFileKind(MeasurementRecord& r) {
 
 ReadResult ReadMeasurementFile(MeasurementRecord& r, const ReadContext& ctx) {
     switch (r.FileKind) {
+    case KindText730:
+        return ReadText730(r, ctx);
     case KindRdd:
         return ReadRdd(r, ctx);
+    case KindVxd:
+        return ReadVxd(r, ctx);
+    case KindZvx3:
+    case KindZvx4:
+        return ReadZvx(r, ctx);
     default:
         return ReadResult::failure(QStringLiteral("no reader for file kind %1").arg(r.FileKind));
     }
