@@ -133,7 +133,8 @@ std::vector<Scene::Apex> Scene::apexes() const {
             continue;
         Apex a;
         a.position = static_cast<int32_t>(position);
-        a.sample = static_cast<int32_t>(std::nearbyint(apexSample(bar.coverMm)));
+        a.exactSample = apexSample(bar.coverMm);
+        a.sample = static_cast<int32_t>(std::nearbyint(a.exactSample));
         out.push_back(a);
     }
     return out;

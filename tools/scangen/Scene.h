@@ -49,6 +49,22 @@ struct Scene {
     int procCode = 1;
     QString xUnit = QStringLiteral("m");
     QString yUnit = QStringLiteral("cm");
+    // Header values of the 940 family (VXD, ZVX)
+    QString serialNo = QStringLiteral("940-0001");
+    int handle = 0;
+    int tireOption = 0;  // 0..2
+    int speedOption = 0; // 0..3, ZVX kind 10 only
+    int markGroups = 1;  // the marks at the bars go to groups 0, 1, .. in turn (1..3)
+    // What only ZVX files of kind 10 carry: GPS position texts (empty without GPS), the four
+    // comments (company, site, worker, measured part; UTF-8 in the file) and the measuring
+    // direction 0..4.
+    QString latitude;
+    QString longitude;
+    QString company;
+    QString site;
+    QString worker;
+    QString part;
+    int measureDirection = 0;
 
     // Trace number 1..traces to distance in mm.
     double traceDistance(int trace) const { return (trace - 1) * pitchMm; }
@@ -63,6 +79,7 @@ struct Scene {
     struct Apex {
         int32_t position = 0;
         int32_t sample = 0;
+        double exactSample = 0; // the double-density sample before rounding
     };
     std::vector<Apex> apexes() const;
 

@@ -1,7 +1,8 @@
 // scangen: writes synthetic measurement files from a scene description.
 //
 //   scangen [--traces N] [--er 6.5] [--bar DIST_MM:COVER_MM]... [--pitch MM] [--noise X]
-//           [--seed S] [--slab MM] [--freq GHZ] [--note TEXT] [--line K] [--format rdd] -o FILE
+//           [--seed S] [--slab MM] [--freq GHZ] [--note TEXT] [--line K] [--groups G]
+//           [--format rdd|zvx|zvx3|vxd-b|vxd-t|txt|txt-hex] -o FILE
 //   scangen --samples DIR
 #include "scangen/Scene.h"
 #include "scangen/Writers.h"
@@ -32,9 +33,18 @@ const char* const Usage =
     "  --note TEXT       note stored in the file\n"
     "  --line K          flag measured trace K as the processing line\n"
     "  --no-markers      store no markers (default: one marker at every bar's apex)\n"
-    "  --format F        file format: rdd (default)\n"
+    "  --groups G        940 family: spread the marks over G mark groups, 1..3 (default 1)\n"
+    "  --format F        file format (default rdd):\n"
+    "                      rdd      730 family RDD file\n"
+    "                      txt      730 family text measurement data, binary samples\n"
+    "                      txt-hex  the same with hexadecimal samples (name must start with T)\n"
+    "                      zvx      940 family ZVX file with both channels, comments, GPS\n"
+    "                      zvx3     940 family ZVX file as saved from a VXD file\n"
+    "                      vxd-b    940 family VXD file, binary (name must start with B)\n"
+    "                      vxd-t    940 family VXD file, text (name must start with T)\n"
     "  -o FILE           the file to write\n"
-    "  --samples DIR     write the shipped sample files into DIR\n";
+    "  --samples DIR     write the shipped sample files (one or more of every format) into "
+    "DIR\n";
 
 int usageError(const QString& why) {
     std::fprintf(stderr, "scangen: %s\n\n%s", qPrintable(why), Usage);
@@ -55,10 +65,22 @@ bool toInt(const QString& s, int& out) {
 
 struct Sample {
     const char* name;
+    Format format;
     Scene scene;
 };
 
-// The files shipped beside the program: a floor slab and a wall, as a scanner records them.
+// Bars every spacing mm from first on, with covers cycling through the given values.
+std::vector<SceneBar> barRow(double first, double spacing, int count,
+                             std::initializer_list<double> covers) {
+    std::vector<SceneBar> bars;
+    const std::vector<double> c(covers);
+    for (int i = 0; i < count; ++i)
+        bars.push_back({first + spacing * i, c[static_cast<size_t>(i) % c.size()]});
+    return bars;
+}
+
+// The files shipped beside the program: slabs, walls, a deck and a column as the scanners
+// record them, one or more of every file format.
 std::vector<Sample> sampleScenes() {
     std::vector<Sample> out;
 
@@ -71,7 +93,7 @@ std::vector<Sample> sampleScenes() {
     slab.dataNo = 1;
     slab.note = QStringLiteral("Floor slab, grid line B, 6 bars at 200 mm");
     slab.bars = {{450, 38}, {650, 45}, {850, 52}, {1050, 41}, {1250, 60}, {1450, 55}};
-    out.push_back({"SLAB0001.RDD", slab});
+    out.push_back({"SLAB0001.RDD", Format::Rdd, slab});
 
     Scene wall;
     wall.traces = 640;
@@ -84,7 +106,106 @@ std::vector<Sample> sampleScenes() {
     wall.time = QStringLiteral("14:05:12");
     wall.note = QStringLiteral("Wall, east side, 4 bars at 150 mm");
     wall.bars = {{420, 72}, {570, 78}, {720, 80}, {870, 70}};
-    out.push_back({"WALL0002.RDD", wall});
+    out.push_back({"WALL0002.RDD", Format::Rdd, wall});
+
+    // A bridge deck soffit measured with GPS, its report texts in the comments.
+    Scene deck;
+    deck.traces = 2400;
+    deck.er = 8.0;
+    deck.slabMm = 250;
+    deck.noise = 0.01;
+    deck.seed = 940003;
+    deck.dataNo = 3;
+    deck.date = QDate(2024, 6, 3);
+    deck.time = QStringLiteral("09:12:40");
+    deck.serialNo = QStringLiteral("940-0417");
+    deck.bars = barRow(150, 200, 30, {42, 48, 45, 55, 50});
+    deck.markGroups = 3;
+    deck.gain = 4;
+    deck.colorCode = 6;
+    deck.direction = 1;
+    deck.viewRange = 1;
+    deck.tireOption = 1;
+    deck.speedOption = 2;
+    deck.latitude = QStringLiteral("35.681236");
+    deck.longitude = QStringLiteral("139.767125");
+    deck.company = QStringLiteral("東日本検査株式会社");
+    deck.site = QStringLiteral("第二高架橋 P3橋脚");
+    deck.worker = QStringLiteral("山田 太郎");
+    deck.part = QStringLiteral("床版下面");
+    deck.measureDirection = 4;
+    out.push_back({"DECK0003.ZVX", Format::Zvx, deck});
+
+    // A column, saved by the program from the scanner's VXD file.
+    Scene column;
+    column.traces = 1500;
+    column.er = 6.8;
+    column.noise = 0.012;
+    column.seed = 940004;
+    column.dataNo = 4;
+    column.date = QDate(2024, 6, 3);
+    column.time = QStringLiteral("10:47:05");
+    column.serialNo = QStringLiteral("940-0417");
+    column.bars = barRow(300, 250, 14, {65, 70, 68});
+    column.markGroups = 2;
+    out.push_back({"COLM0004.ZVX", Format::Zvx3, column});
+
+    // A retaining wall, binary VXD as the scanner writes it.
+    Scene retaining;
+    retaining.traces = 3000;
+    retaining.er = 9.8;
+    retaining.slabMm = 300;
+    retaining.noise = 0.01;
+    retaining.seed = 940005;
+    retaining.dataNo = 5;
+    retaining.date = QDate(2024, 6, 4);
+    retaining.time = QStringLiteral("13:20:00");
+    retaining.serialNo = QStringLiteral("940-0417");
+    retaining.bars = barRow(200, 150, 49, {55, 60, 58, 62});
+    retaining.processingLine = 12;
+    retaining.gainMode = 1;
+    retaining.tireOption = 2;
+    out.push_back({"B0005.VXD", Format::VxdB, retaining});
+
+    // A floor, text VXD.
+    Scene floor;
+    floor.traces = 1500;
+    floor.er = 8.9;
+    floor.slabMm = 180;
+    floor.noise = 0.01;
+    floor.seed = 940006;
+    floor.dataNo = 6;
+    floor.date = QDate(2024, 6, 4);
+    floor.time = QStringLiteral("15:02:31");
+    floor.serialNo = QStringLiteral("940-0417");
+    floor.bars = barRow(250, 300, 12, {35, 40});
+    out.push_back({"T0006.VXD", Format::VxdT, floor});
+
+    // Text measurement data of the 730 scanner, binary and hexadecimal.
+    Scene beam;
+    beam.traces = 700;
+    beam.er = 6.5;
+    beam.slabMm = 220;
+    beam.noise = 0.012;
+    beam.seed = 730007;
+    beam.dataNo = 7;
+    beam.date = QDate(2024, 6, 5);
+    beam.time = QStringLiteral("11:11:11");
+    beam.bars = {{400, 45}, {600, 50}, {800, 48}, {1000, 52}, {1200, 47}};
+    beam.direction = 1;
+    out.push_back({"BEAM0007.001", Format::Txt, beam});
+
+    Scene stair;
+    stair.traces = 500;
+    stair.er = 8.9;
+    stair.noise = 0.015;
+    stair.seed = 730008;
+    stair.dataNo = 8;
+    stair.date = QDate(2024, 6, 5);
+    stair.time = QStringLiteral("16:40:02");
+    stair.bars = {{300, 30}, {500, 34}, {700, 32}, {900, 36}};
+    stair.colorCode = 3;
+    out.push_back({"T0008.002", Format::TxtHex, stair});
     return out;
 }
 
@@ -95,7 +216,8 @@ int writeSamples(const QString& dir) {
     }
     for (const Sample& s : sampleScenes()) {
         QString error;
-        if (!writeRdd(s.scene, QDir(dir).filePath(QString::fromLatin1(s.name)), &error)) {
+        if (!writeScene(s.scene, s.format, QDir(dir).filePath(QString::fromLatin1(s.name)),
+                        &error)) {
             std::fprintf(stderr, "scangen: %s\n", qPrintable(error));
             return 1;
         }
@@ -128,7 +250,7 @@ int main(int argc, char** argv) {
             QStringLiteral("--pitch"),   QStringLiteral("--noise"),  QStringLiteral("--seed"),
             QStringLiteral("--slab"),    QStringLiteral("--freq"),   QStringLiteral("--note"),
             QStringLiteral("--line"),    QStringLiteral("--bar"),    QStringLiteral("--format"),
-            QStringLiteral("-o")};
+            QStringLiteral("--groups"),  QStringLiteral("-o")};
         if (!valued.contains(a))
             return usageError(QStringLiteral("unknown option %1").arg(a));
         if (i + 1 >= args.size())
@@ -162,6 +284,8 @@ int main(int argc, char** argv) {
                  toDouble(parts[1], bar.coverMm) && bar.coverMm > 0;
             if (ok)
                 scene.bars.push_back(bar);
+        } else if (a == QLatin1String("--groups")) {
+            ok = toInt(v, scene.markGroups) && scene.markGroups >= 1 && scene.markGroups <= 3;
         } else if (a == QLatin1String("--format")) {
             ok = formatFromName(v, format);
         } else if (a == QLatin1String("-o")) {
