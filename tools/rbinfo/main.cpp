@@ -3,7 +3,6 @@
 #include "data/FileOpen.h"
 #include "data/MeasurementRecord.h"
 #include "data/ReadResult.h"
-#include "data/TextEncoding.h"
 
 #include <QByteArray>
 #include <QString>
@@ -25,8 +24,11 @@ const char* const Usage =
     "\n"
     "Output is JSON Lines: one JSON object per file, one per line, in the order given.\n"
     "The keys are the record's field names (FilePath, FileName, FileKind, TraceCount,\n"
-    "ColorCode, Saved, Markers730 or Marks940, Note, ...) plus \"ok\". A file that cannot be\n"
-    "read gives {\"FilePath\", \"FileName\", \"FileKind\", \"ok\": false, \"LoadStage\",\n"
+    "ColorCode, Saved, Markers730 or Marks940, Note, ...) plus \"ok\"; 940-family files add\n"
+    "MaxTraces (the program-wide limit the reader set), ZVX files \"ZvxHeader\" (Identifier,\n"
+    "Comment1..Comment4 decoded as UTF-8, MeasureDirection, Latitude, Longitude).\n"
+    "A file that cannot be read gives {\"FilePath\", \"FileName\", \"FileKind\", \"ok\": false, "
+    "\"LoadStage\",\n"
     "\"reason\"}.\n"
     "\n"
     "  --sample T:S   add to \"samples\" the value of trace T, sample S of every matrix of the\n"
@@ -204,17 +206,18 @@ QByteArray markersJson(const MeasurementRecord& r) {
     return a.done();
 }
 
+// The comments of a ZVX header are UTF-8, up to their first NUL byte.
+QString commentText(const ZvxHeader& h, int offset, int length) {
+    return QString::fromUtf8(fieldBytes(h, offset, length));
+}
+
 QByteArray zvxJson(const ZvxHeader& h) {
     JsonObject o;
     o.num("Identifier", h.get<int16_t>(ZvxHeader::OffIdentifier))
-        .str("Comment1",
-             decodeUtf8OrSystem(fieldBytes(h, ZvxHeader::OffComment1, ZvxHeader::LenComment1)))
-        .str("Comment2",
-             decodeUtf8OrSystem(fieldBytes(h, ZvxHeader::OffComment2, ZvxHeader::LenComment2)))
-        .str("Comment3",
-             decodeUtf8OrSystem(fieldBytes(h, ZvxHeader::OffComment3, ZvxHeader::LenComment3)))
-        .str("Comment4",
-             decodeUtf8OrSystem(fieldBytes(h, ZvxHeader::OffComment4, ZvxHeader::LenComment4)))
+        .str("Comment1", commentText(h, ZvxHeader::OffComment1, ZvxHeader::LenComment1))
+        .str("Comment2", commentText(h, ZvxHeader::OffComment2, ZvxHeader::LenComment2))
+        .str("Comment3", commentText(h, ZvxHeader::OffComment3, ZvxHeader::LenComment3))
+        .str("Comment4", commentText(h, ZvxHeader::OffComment4, ZvxHeader::LenComment4))
         .num("MeasureDirection", h.MeasureDirection())
         .str("Latitude",
              QString::fromLatin1(fieldBytes(h, ZvxHeader::OffLatitude, ZvxHeader::LenLatitude)))
@@ -223,7 +226,8 @@ QByteArray zvxJson(const ZvxHeader& h) {
     return o.done();
 }
 
-QByteArray recordJson(const MeasurementRecord& r, const std::vector<SampleRequest>& requests) {
+QByteArray recordJson(const MeasurementRecord& r, int16_t maxTraces,
+                      const std::vector<SampleRequest>& requests) {
     JsonObject o;
     o.str("FilePath", r.FilePath)
         .str("FileName", r.FileName)
@@ -260,8 +264,11 @@ QByteArray recordJson(const MeasurementRecord& r, const std::vector<SampleReques
         .num("SpeedOption", r.SpeedOption)
         .raw("Saved", savedJson(r.Saved))
         .raw(r.is940() ? "Marks940" : "Markers730", markersJson(r));
-    if (r.is940())
+    // The header image of a ZVX file; a VXD record has none until it is saved.
+    if (r.FileKind == KindZvx3 || r.FileKind == KindZvx4)
         o.raw("ZvxHeader", zvxJson(r.Zvx));
+    if (r.is940())
+        o.num("MaxTraces", maxTraces);
     o.str("LoadStage", r.LoadStage);
     if (!requests.empty())
         o.raw("samples", samplesJson(r, requests));
@@ -301,7 +308,7 @@ bool describe(const QString& path, const std::vector<SampleRequest>& requests, Q
         out = failureJson(r, res.reason);
         return false;
     }
-    out = recordJson(r, requests);
+    out = recordJson(r, maxTraces, requests);
     return true;
 }
 
