@@ -4,14 +4,10 @@
 #include "app/FrmMDI.h"
 #include "config/Program.h"
 #include "processing/DepthScale.h"
-#include "processing/Process730.h"
-#include "processing/Process940.h"
-#include "view/BModeRenderer.h"
 #include "view/ColorBar.h"
-#include "view/DepthAxis.h"
 #include "view/FrmMain.h"
-#include "view/MarkerOverlay.h"
 #include "view/PictureBoxWidget.h"
+#include "view/ViewRefresh.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,7 +34,6 @@ public:
 bool FrmMain::RefreshView(int position, int process, int render, int depthAxis, int markerList,
                           int readouts) {
     const CalibrationTables& tables = program().tables;
-    const bool f940 = m_rec.is940();
     ProgressFn progress;
     if (m_rec.ProgressShown == FlagTrue)
         progress = [](int p) {
@@ -46,21 +41,11 @@ bool FrmMain::RefreshView(int position, int process, int render, int depthAxis, 
             platform().processEvents();
         };
     UpdateWindowCaption();
-    if (process == 1) {
-        const bool ok = f940 ? Process940(m_rec, tables, progress) : Process730(m_rec, tables);
-        if (!ok)
-            return false;
-    }
+    if (process == 1 && !ProcessView(m_rec, tables, progress))
+        return false;
     if (render == 1) {
         SetPictureHeights(true);
-        const bool rendered =
-            f940 ? RenderBMode940(m_rec, tables, program().MaxTraces, m_images, progress)
-                 : RenderBMode730(m_rec, tables, m_images);
-        if (!rendered)
-            return false;
-        const bool marked =
-            f940 ? DrawMarkers940(m_rec, m_images) : DrawMarkers730(m_rec, m_images);
-        if (!marked)
+        if (!RenderView(m_rec, tables, program().MaxTraces, m_images, progress))
             return false;
         m_state.Rendered = FlagTrue;
         m_state.LastScrollValue = position;
@@ -79,10 +64,7 @@ bool FrmMain::DrawDepthAxis() {
     const CalibrationTables& tables = program().tables;
     m_picd->clear(Qt::white);
     // The axis drawing rebuilds the depth of every display row first.
-    const bool ok = m_rec.is940()
-                        ? DrawDepthAxis940(m_rec, tables, m_state.RowDepthTable, m_depthAxisBitmap)
-                        : DrawDepthAxis730(m_rec, tables, m_state.RowDepthTable, m_depthAxisBitmap);
-    if (!ok)
+    if (!DrawViewDepthAxis(m_rec, tables, m_state.RowDepthTable, m_depthAxisBitmap))
         return false;
     m_picd->showImage(m_depthAxisBitmap);
     return true;
