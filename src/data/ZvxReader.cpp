@@ -124,19 +124,19 @@ ReadResult ReadZvx(MeasurementRecord& r, const ReadContext& ctx) {
     if (r.SpeedOption > 3)
         return fail(QStringLiteral("speed option %1 is not one of 0..3").arg(r.SpeedOption));
 
-    // 5. The traces kept; their records must all be in the file.
+    // 5. The traces kept: the stored count, reduced to MaxTraces and to the records the file
+    // holds. A file saved from a VXD record that had more traces than it kept announces the
+    // VXD's count but holds only the kept records; it reads back as that record was. Nothing
+    // is read past the end of the file.
     const int32_t stored = r.Zvx.get<int32_t>(H::OffStoredTraces);
     if (stored < 1)
         return fail(QStringLiteral("the header announces %1 traces; a measurement has at least "
                                    "one")
                         .arg(stored));
-    const int32_t n = std::min<int32_t>(stored, maxTraces);
+    if (estimate < 1)
+        return fail(QStringLiteral("the file holds no trace record (%1 bytes)").arg(length));
+    const auto n = static_cast<int32_t>(std::min<qint64>({stored, maxTraces, estimate}));
     const qint64 areaEnd = OffMeasured + qint64(n) * RecordBytes;
-    if (length < areaEnd)
-        return fail(QStringLiteral("%1 traces need %2 bytes, the file holds %3")
-                        .arg(n)
-                        .arg(areaEnd)
-                        .arg(length));
     r.TraceCount = n;
 
     // 6. The matrices.

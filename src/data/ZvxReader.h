@@ -19,7 +19,8 @@ constexpr qint64 OffMeasured = 12294; // trace k at OffMeasured + (k - 1) x Reco
 
 // Reads r.FilePath into r: sets FileKind 9 or 10 from the header identifier and the
 // program-wide *ctx.MaxTraces (8000 when the file's size holds 6000 traces or more, else 6000).
-// A file shorter than the records of the traces it keeps is refused.
+// TraceCount is the stored count reduced to MaxTraces and to the whole trace records the file
+// holds (XDataSize keeps the stored count); a file without a single trace record is refused.
 ReadResult ReadZvx(MeasurementRecord& r, const ReadContext& ctx);
 
 } // namespace rebar
