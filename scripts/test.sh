@@ -18,4 +18,29 @@ cmake --build "$asan" -j"$(nproc)" --target data_tests
 REBAR_SYSTEMDATA="$asan/bin/SystemData" QT_QPA_PLATFORM=offscreen \
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   "$asan/bin/data_tests" --gtest_brief=1
+
+# ---- Bounded fuzzing of every reader -------------------------------------------------------
+# One libFuzzer target per reader (RDD, ZVX, VXD binary and text, text measurement data binary
+# and hexadecimal), built with clang in a folder of its own and started from seed corpora that
+# the build writes with the scene generator; each runs for FUZZ_SECONDS (default 20). A crash
+# or sanitizer report fails the script; the input that caused it is kept in build-fuzz/findings.
+fuzz="$here/build-fuzz"
+fuzz_seconds="${FUZZ_SECONDS:-20}"
+CC=clang CXX=clang++ cmake -S "$here" -B "$fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DREBAR_FUZZ=ON -DREBAR_BENCH=OFF >/dev/null
+cmake --build "$fuzz" -j"$(nproc)" --target fuzz_all
+mkdir -p "$fuzz/findings"
+for target in rdd zvx vxd_b vxd_t txt txt_hex; do
+  corpus="$fuzz/corpus/$target"
+  log="$fuzz/findings/$target.log"
+  mkdir -p "$corpus"
+  if ! "$fuzz/bin/fuzz_$target" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 \
+      -print_final_stats=1 -artifact_prefix="$fuzz/findings/$target-" \
+      "$corpus" "$fuzz/fuzz-seeds/$target" >"$log" 2>&1; then
+    tail -n 60 "$log"
+    echo "fuzz_$target found a failure; the input is in $fuzz/findings" >&2
+    exit 1
+  fi
+  echo "fuzz_$target: $(grep -o 'number_of_executed_units: [0-9]*' "$log" | cut -d' ' -f2) inputs, no failure"
+done
 echo "All tests passed."
