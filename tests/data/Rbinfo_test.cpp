@@ -88,3 +88,62 @@ TEST(Rbinfo, PrintsEachRecordAsOneJsonLine) {
     EXPECT_TRUE(mixed.objects[1]["ok"].toBool());
     EXPECT_EQ(mixed.objects[2]["LoadStage"].toString(), "  FType001");
 }
+
+TEST(Rbinfo, PrintsTheFieldsOf940Files) {
+    Scratch dir;
+    scangen::Scene scene;
+    scene.traces = 30;
+    scene.er = 8.9;
+    scene.bars = {{25.0, 40.0}, {50.0, 45.0}};
+    scene.markGroups = 2;
+    scene.company = QStringLiteral("東日本検査株式会社");
+    scene.part = QStringLiteral("床版下面");
+    scene.latitude = QStringLiteral("35.681236");
+    scene.longitude = QStringLiteral("139.767125");
+    scene.measureDirection = 2;
+    scene.speedOption = 1;
+    const QString zvx = dir.path(QStringLiteral("DECK.ZVX"));
+    const QString vxd = dir.path(QStringLiteral("B0001.VXD"));
+    ASSERT_TRUE(scangen::writeZvx(scene, zvx));
+    ASSERT_TRUE(scangen::writeVxd(scene, vxd, true));
+
+    const ToolRun run = rbinfo({QStringLiteral("--sample"), QStringLiteral("11:60"), zvx, vxd});
+    ASSERT_EQ(run.exitCode, 0);
+    ASSERT_EQ(run.objects.size(), 2);
+    const QJsonObject z = run.objects[0];
+    EXPECT_EQ(z["FileKind"].toInt(), 10);
+    EXPECT_EQ(z["MaxTraces"].toInt(), 6000);
+    EXPECT_EQ(z["SpeedOption"].toInt(), 1);
+    const QJsonObject h = z["ZvxHeader"].toObject();
+    EXPECT_EQ(h["Identifier"].toInt(), -4);
+    EXPECT_EQ(h["Comment1"].toString(), scene.company);
+    EXPECT_EQ(h["Comment4"].toString(), scene.part);
+    EXPECT_EQ(h["Comment2"].toString(), QString());
+    EXPECT_EQ(h["MeasureDirection"].toInt(), 2);
+    EXPECT_EQ(h["Latitude"].toString(), scene.latitude);
+    EXPECT_EQ(h["Longitude"].toString(), scene.longitude);
+    // The marks of the bars: used slots only, with their group and slot.
+    const QJsonArray marks = z["Marks940"].toArray();
+    ASSERT_EQ(marks.size(), 2);
+    EXPECT_EQ(marks[0].toObject()["Group"].toInt(), 0);
+    EXPECT_EQ(marks[0].toObject()["X"].toInt(), 10);
+    EXPECT_EQ(marks[1].toObject()["Group"].toInt(), 1);
+    EXPECT_EQ(marks[1].toObject()["Slot"].toInt(), 1);
+    // All four matrices answer a sample request; the second channel is the scene's own.
+    std::vector<double> amp(769);
+    scene.renderTrace(11, 768, amp.data());
+    const QJsonObject s = z["samples"].toArray()[0].toObject();
+    EXPECT_EQ(s["Raw940"].toInt(), scangen::sample940(amp[60]));
+    EXPECT_EQ(s["Raw940A"].toInt(), scangen::sample940A(amp[60]));
+    EXPECT_TRUE(s.contains("Samples940"));
+    EXPECT_TRUE(s.contains("Samples940A"));
+    EXPECT_FALSE(s.contains("Raw730"));
+
+    // A VXD record has no header image yet; its second channel copies the first.
+    const QJsonObject v = run.objects[1];
+    EXPECT_EQ(v["FileKind"].toInt(), 8);
+    EXPECT_FALSE(v.contains("ZvxHeader"));
+    EXPECT_EQ(v["MarkCount"].toInt(), 2);
+    const QJsonObject vs = v["samples"].toArray()[0].toObject();
+    EXPECT_EQ(vs["Raw940A"].toInt(), vs["Raw940"].toInt());
+}
