@@ -167,3 +167,25 @@ TEST(ReaderMutation, EveryReaderReturnsOnDamagedFiles) {
         EXPECT_GT(refused, 30);
     }
 }
+
+TEST(ReaderMutation, GarbageUnderEveryReadersName) {
+    Scratch dir;
+    std::mt19937 rng(7);
+    for (const Seed& seed : Seeds) {
+        SCOPED_TRACE(seed.name);
+        for (int i = 0; i < 25; ++i) {
+            QByteArray bytes(static_cast<qsizetype>(rng() % 40000), '\0');
+            for (char& c : bytes)
+                c = static_cast<char>(rng() & 0xFF);
+            if (seed.format == scangen::Format::Txt || seed.format == scangen::Format::TxtHex)
+                bytes.prepend("QTX-730 Measurement Data\r\n"); // past the type detection
+            const Opened o = test::openBytes(dir, QString::fromLatin1(seed.name), bytes);
+            if (o.ok())
+                expectConsistent(o);
+            else
+                EXPECT_FALSE(o.res.reason.isEmpty());
+            if (HasFatalFailure())
+                return;
+        }
+    }
+}

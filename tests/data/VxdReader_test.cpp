@@ -334,6 +334,32 @@ TEST(VxdReader, RefusedWithTheStageReached) {
     EXPECT_EQ(lower.LoadStage, Stage::Open001);
 }
 
+TEST(VxdReader, CutFilesAreRefusedAtTheStageOfTheCut) {
+    Scratch dir;
+    const std::vector<Mark> marks{{1, 2, 3}, {102, 4, 5}};
+    for (bool binary : {true, false}) {
+        SCOPED_TRACE(binary);
+        const QByteArray full = vxd(binary, 3, "\"NOTE\",\"x\"\r\n", marks);
+        const qsizetype endKey = full.indexOf("\"END\"") + 5; // the END record without its value
+        const qsizetype markStart = full.size() - (binary ? 24 : 14);
+        for (qsizetype len = 0; len < full.size(); len += len < endKey + 10 ? 3 : 101) {
+            SCOPED_TRACE(len);
+            const Opened o = openVxd(dir, binary, full.left(len));
+            if (len <= endKey) {
+                expectRefused(o, Stage::Header001, "cut in the header");
+            } else if (binary) {
+                // The block is found from the end: a cut leaves it reaching into the header.
+                if (len <= full.size() - 3)
+                    expectRefused(o, Stage::Data001, "cut in the data");
+            } else if (len < markStart - 10) {
+                expectRefused(o, Stage::Data101, "cut in the traces");
+            } else if (len >= markStart && len < full.size() - 6) {
+                expectRefused(o, Stage::Data102, "cut in the marks");
+            }
+        }
+    }
+}
+
 TEST(VxdReader, DoubleDensityOverflowShowsItsStage) {
     Scratch dir;
     // Two neighbouring samples adding up beyond 32 bits (possible only in the text variant).

@@ -26,8 +26,8 @@ int16_t sample730(double amplitude);
 
 // Sample values of the 940 family: signed around 0, one surface-wave height Scale940 counts in
 // the main channel (Raw940) and Scale940A in the second (Raw940A), clipped to 16 bits.
-constexpr double Scale940 = 12000.0;
-constexpr double Scale940A = 6000.0;
+constexpr double Scale940 = 16000.0;
+constexpr double Scale940A = 8000.0;
 int16_t sample940(double amplitude);
 int16_t sample940A(double amplitude);
 
