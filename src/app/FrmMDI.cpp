@@ -1,6 +1,7 @@
 #include "app/FrmMDI.h"
 
 #include "app/frmAbout.h"
+#include "app/frmDefaultSet.h"
 #include "config/Program.h"
 #include "config/SystemPaths.h"
 #include "platform/Platform.h"
@@ -275,9 +276,8 @@ void FrmMDI::OpenHomepage() {
 }
 
 void FrmMDI::ShowInitialSettings() {
-    // The initial-settings dialog is built with the settings issue; until then the current
-    // settings file is the only editor.
-    platform().messageBox(settingsFilePath(), program().language.WindowTitle, MsgIcon::Information);
+    frmDefaultSet dlg(this);
+    dlg.exec();
 }
 
 // ---- Shutdown -----------------------------------------------------------------------------
