@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <cstdio>
 
 using namespace rebar::scangen;
@@ -225,6 +226,39 @@ int writeSamples(const QString& dir) {
     return 0;
 }
 
+// Why the program would not read a file of this format under this name, or empty.
+QString nameMismatch(Format format, const QString& path) {
+    const QString name = path.mid(
+        std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\'))) + 1);
+    const QString ext = name.right(3).toUpper();
+    const bool t = name.startsWith(QLatin1Char('T'), Qt::CaseInsensitive);
+    switch (format) {
+    case Format::Rdd:
+        return ext == QLatin1String("RDD") ? QString() : QStringLiteral("an RDD file ends in .RDD");
+    case Format::Zvx:
+    case Format::Zvx3:
+        return ext == QLatin1String("ZVX") ? QString() : QStringLiteral("a ZVX file ends in .ZVX");
+    case Format::VxdB:
+    case Format::VxdT: {
+        const QChar first = format == Format::VxdB ? QLatin1Char('B') : QLatin1Char('T');
+        return ext == QLatin1String("VXD") && name.startsWith(first)
+                   ? QString()
+                   : QStringLiteral("this VXD file must be named %1*.VXD").arg(first);
+    }
+    case Format::Txt:
+        if (ext == QLatin1String("RDD") || ext == QLatin1String("VXD") ||
+            ext == QLatin1String("ZVX"))
+            return QStringLiteral("text measurement data needs another extension (like .001)");
+        return t ? QStringLiteral("binary text measurement data must not be named T*") : QString();
+    case Format::TxtHex:
+        if (ext == QLatin1String("RDD") || ext == QLatin1String("VXD") ||
+            ext == QLatin1String("ZVX"))
+            return QStringLiteral("text measurement data needs another extension (like .001)");
+        return t ? QString() : QStringLiteral("hexadecimal text measurement data must be named T*");
+    }
+    return {};
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -296,6 +330,8 @@ int main(int argc, char** argv) {
     }
     if (output.isEmpty())
         return usageError(QStringLiteral("no output file (-o FILE)"));
+    if (const QString why = nameMismatch(format, output); !why.isEmpty())
+        return usageError(why);
 
     QString error;
     if (!writeScene(scene, format, output, &error)) {
