@@ -8,7 +8,9 @@
 #include "config/CalibrationTables.h"
 #include "config/SystemPaths.h"
 
+#include "BenchSupport.h"
 #include <QCoreApplication>
+
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -48,11 +50,5 @@ BENCHMARK(BM_LoadColorTable940)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv); // systemDataDir(): the folder beside the executable
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return rebar::bench::runBenchmarks(argc, argv);
 }

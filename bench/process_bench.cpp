@@ -13,6 +13,8 @@
 #include "scangen/Scene.h"
 #include "scangen/Writers.h"
 
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -100,36 +102,17 @@ const CalibrationTables& tables() {
     return *t;
 }
 
-// The floor: every input sample read once, summed in a loop that vectorises (unsigned 32-bit
-// lanes, wrapping).
-template <class F, int Last> uint32_t sumMatrix(const Matrix<typename F::Sample>& m, int n) {
-    uint32_t sum = 0;
-    for (int i = 1; i <= n; ++i) {
-        const typename F::Sample* row = m.trace(i);
-        uint32_t s = 0;
-        for (int j = 1; j <= Last; ++j)
-            s += static_cast<uint32_t>(row[j]);
-        sum += s;
-    }
-    return sum;
-}
-
-template <class F> uint32_t sumInputs(const MeasurementRecord& r) {
-    return sumMatrix<F, F::RawLast>(F::raw(r), r.TraceCount) +
-           sumMatrix<F, F::DDLast>(F::samples(r), r.TraceCount);
-}
-
 void BM_Floor730(benchmark::State& state) {
     const MeasurementRecord& r = record730();
     for (auto _ : state)
-        benchmark::DoNotOptimize(sumInputs<Family730>(r));
+        benchmark::DoNotOptimize(bench::sumInputs<Family730>(r));
 }
 BENCHMARK(BM_Floor730)->Unit(benchmark::kMillisecond);
 
 void BM_Floor940(benchmark::State& state) {
     const MeasurementRecord& r = record940();
     for (auto _ : state)
-        benchmark::DoNotOptimize(sumInputs<Family940>(r));
+        benchmark::DoNotOptimize(bench::sumInputs<Family940>(r));
 }
 BENCHMARK(BM_Floor940)->Unit(benchmark::kMillisecond);
 
@@ -189,4 +172,6 @@ BENCHMARK(BM_Process940Mode6)->ArgName("first")->Arg(1)->Arg(0)->Unit(benchmark:
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return rebar::bench::runBenchmarks(argc, argv);
+}

@@ -5,8 +5,10 @@
 #include "scangen/Scene.h"
 #include "scangen/Writers.h"
 
+#include "BenchSupport.h"
 #include <QFile>
 #include <QTemporaryDir>
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -104,22 +106,6 @@ BENCHMARK(BM_ReadFileBytes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AllocateAndReadBlock)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadRdd)->Unit(benchmark::kMillisecond);
 
-// --fresh-memory: every large block comes from the system as fresh pages, as it does when the
-// program opens its first file; without it the allocator hands the previous iteration's
-// memory back, which favours the plain read (its buffer is never cleared).
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--fresh-memory") == 0) {
-            mallopt(M_MMAP_THRESHOLD, 1 << 20);
-            for (int j = i; j + 1 < argc; ++j)
-                argv[j] = argv[j + 1];
-            --argc;
-            break;
-        }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return rebar::bench::runBenchmarks(argc, argv);
 }

@@ -14,8 +14,10 @@
 #include "view/ViewLayout.h"
 #include "view/ViewRefresh.h"
 
+#include "BenchSupport.h"
 #include <QGuiApplication>
 #include <QTemporaryDir>
+
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <cstdio>
@@ -81,22 +83,9 @@ MeasurementRecord& record940() {
     return *r;
 }
 
-template <class F, int Last> uint32_t sumMatrix(const Matrix<typename F::Sample>& m, int n) {
-    uint32_t sum = 0;
-    for (int i = 1; i <= n; ++i) {
-        const typename F::Sample* row = m.trace(i);
-        uint32_t s = 0;
-        for (int j = 1; j <= Last; ++j)
-            s += static_cast<uint32_t>(row[j]);
-        sum += s;
-    }
-    return sum;
-}
-
 template <class F> void floorOf(benchmark::State& state, const MeasurementRecord& r) {
     for (auto _ : state)
-        benchmark::DoNotOptimize(sumMatrix<F, F::RawLast>(F::raw(r), r.TraceCount) +
-                                 sumMatrix<F, F::DDLast>(F::samples(r), r.TraceCount));
+        benchmark::DoNotOptimize(bench::sumInputs<F>(r));
 }
 
 void refresh(benchmark::State& state, MeasurementRecord& r, bool firstAutoRun) {
@@ -169,9 +158,5 @@ BENCHMARK(BM_ShowImageStep)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    QGuiApplication app(argc, argv); // fonts for the strip, axis and marker labels
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return rebar::bench::runBenchmarks(argc, argv);
 }

@@ -8,7 +8,9 @@
 #include "view/DepthAxis.h"
 #include "view/MarkerOverlay.h"
 
+#include "BenchSupport.h"
 #include <QGuiApplication>
+
 #include <benchmark/benchmark.h>
 #include <cmath>
 
@@ -158,10 +160,5 @@ BENCHMARK(BM_RenderBMode940)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv); // fonts for the strip and axis labels
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return rebar::bench::runBenchmarks(argc, argv);
 }

@@ -8,10 +8,12 @@
 #include "scangen/Scene.h"
 #include "scangen/Writers.h"
 
+#include "BenchSupport.h"
 #include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -150,24 +152,6 @@ BENCHMARK(BM_VxdReadFileBytes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadVxdBinary)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EventsRunAfterEveryTrace)->Unit(benchmark::kMillisecond);
 
-// --fresh-memory: every large block comes from the system as fresh pages, as it does when the
-// program opens its first file.
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--fresh-memory") == 0) {
-            mallopt(M_MMAP_THRESHOLD, 1 << 20);
-            for (int j = i; j + 1 < argc; ++j)
-                argv[j] = argv[j + 1];
-            --argc;
-            break;
-        }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv); // the event loop the view's pump runs
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return rebar::bench::runBenchmarks(argc, argv);
 }

@@ -67,6 +67,29 @@ void trace940(const Scene& s, int t, std::vector<double>& amp, int32_t* x) {
         x[j] = sample940(amp[static_cast<size_t>(j)]);
 }
 
+// The display settings the scene's file stores, shown and saved alike.
+void setDisplaySettings(const Scene& s, MeasurementRecord& r) {
+    r.PermittivityPreset = permittivityPreset(s.er);
+    r.Permittivity = static_cast<float>(s.er);
+    r.ColorCode = s.colorCode;
+    r.Direction = static_cast<int16_t>(s.direction);
+    r.Gain = static_cast<int16_t>(s.gain);
+    r.GainMode = static_cast<int16_t>(s.gainMode);
+    r.ViewRange = static_cast<int16_t>(s.viewRange);
+    r.ProcCode = static_cast<int16_t>(s.procCode);
+    r.XUnit = s.xUnit;
+    r.YUnit = s.yUnit;
+    r.Saved = {static_cast<float>(s.er),
+               static_cast<int16_t>(s.colorCode),
+               static_cast<int16_t>(s.direction),
+               static_cast<int16_t>(s.gainMode),
+               static_cast<int16_t>(s.gain),
+               static_cast<int16_t>(s.viewRange),
+               static_cast<int16_t>(s.procCode),
+               s.xUnit,
+               s.yUnit};
+}
+
 bool validate(const Scene& s, QString* error) {
     if (s.traces < 1)
         return fail(error, QStringLiteral("a scene needs at least one trace"));
@@ -89,26 +112,8 @@ bool buildRecord730(const Scene& s, MeasurementRecord& r) {
     r.TraceCount = s.traces;
     r.XScale = 0;
     r.XAdjust = distanceAdjust(s.pitchMm);
-    r.PermittivityPreset = permittivityPreset(s.er);
-    r.Permittivity = static_cast<float>(s.er);
-    r.ColorCode = s.colorCode;
-    r.Direction = static_cast<int16_t>(s.direction);
-    r.Gain = static_cast<int16_t>(s.gain);
-    r.GainMode = static_cast<int16_t>(s.gainMode);
-    r.ViewRange = static_cast<int16_t>(s.viewRange);
-    r.ProcCode = static_cast<int16_t>(s.procCode);
+    setDisplaySettings(s, r);
     r.ProcessingLine = s.processingLine;
-    r.XUnit = s.xUnit;
-    r.YUnit = s.yUnit;
-    r.Saved = {static_cast<float>(s.er),
-               static_cast<int16_t>(s.colorCode),
-               static_cast<int16_t>(s.direction),
-               static_cast<int16_t>(s.gainMode),
-               static_cast<int16_t>(s.gain),
-               static_cast<int16_t>(s.viewRange),
-               static_cast<int16_t>(s.procCode),
-               s.xUnit,
-               s.yUnit};
     if (s.markBars)
         for (const Scene::Apex& a : s.apexes())
             r.Markers730.push_back({a.position, a.sample});
@@ -179,25 +184,7 @@ bool buildRecord940(const Scene& s, int32_t kind, MeasurementRecord& r) {
     r.TireOption = static_cast<int16_t>(s.tireOption);
     r.SpeedOption = static_cast<int16_t>(s.speedOption);
     r.ProcessingLine = s.processingLine;
-    r.PermittivityPreset = permittivityPreset(s.er);
-    r.Permittivity = static_cast<float>(s.er);
-    r.ColorCode = s.colorCode;
-    r.Direction = static_cast<int16_t>(s.direction);
-    r.Gain = static_cast<int16_t>(s.gain);
-    r.GainMode = static_cast<int16_t>(s.gainMode);
-    r.ViewRange = static_cast<int16_t>(s.viewRange);
-    r.ProcCode = static_cast<int16_t>(s.procCode);
-    r.XUnit = s.xUnit;
-    r.YUnit = s.yUnit;
-    r.Saved = {static_cast<float>(s.er),
-               static_cast<int16_t>(s.colorCode),
-               static_cast<int16_t>(s.direction),
-               static_cast<int16_t>(s.gainMode),
-               static_cast<int16_t>(s.gain),
-               static_cast<int16_t>(s.viewRange),
-               static_cast<int16_t>(s.procCode),
-               s.xUnit,
-               s.yUnit};
+    setDisplaySettings(s, r);
     r.clearMarks940();
     for (const SceneMark940& m : marks940(s))
         r.Marks940[static_cast<size_t>(m.group)][static_cast<size_t>(m.mark)] = {FlagTrue, m.x,
