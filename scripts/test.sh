@@ -13,7 +13,7 @@ ctest --test-dir "$here/build" --output-on-failure -j"$(nproc)" --timeout 600
 
 # Readers and the core under the sanitizers.
 asan="$here/build-asan"
-cmake -S "$here" -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DREBAR_SANITIZE=ON -DREBAR_BENCH=OFF >/dev/null
+(cd "$here" && cmake --preset asan >/dev/null)
 cmake --build "$asan" -j"$(nproc)" --target data_tests
 REBAR_SYSTEMDATA="$asan/bin/SystemData" QT_QPA_PLATFORM=offscreen \
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
