@@ -49,7 +49,8 @@ bool ParseStartupOptions(const QStringList& args, StartupOptions& out, QString* 
 
 QString StartupUsage() {
     return QStringLiteral(
-        "usage: rebarscope [--screenshot OUT.png] [--tile] [--setting Key=Value]... [--menu NAME_INDEX]...\n"
+        "usage: rebarscope [--screenshot OUT.png] [--tile] [--setting Key=Value]... [--menu "
+        "NAME_INDEX]...\n"
         "                  [FILE...]\n"
         "  FILE...               measurement files to open (RDD, ZVX, VXD, text data)\n"
         "  --screenshot OUT.png  render the main window with the files open to OUT.png and exit;\n"

@@ -80,8 +80,8 @@ int main(int argc, char** argv) {
         // "Menu14_11": the control array and the item index of the active view's menus.
         FrmMain* view = frame.ActiveView();
         const qsizetype cut = item.lastIndexOf(QLatin1Char('_'));
-        QAction* action = view && cut > 0 ? view->menuItem(item.left(cut), item.mid(cut + 1).toInt())
-                                          : nullptr;
+        QAction* action =
+            view && cut > 0 ? view->menuItem(item.left(cut), item.mid(cut + 1).toInt()) : nullptr;
         if (!action) {
             std::fprintf(stderr, "rebarscope: no menu item %s\n", item.toUtf8().constData());
             return 2;

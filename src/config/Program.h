@@ -22,8 +22,12 @@ struct Program {
 Program& program();
 
 // Caption i and message MSGn of the current language.
-inline const QString& caption(int i) { return program().language.Captions[static_cast<size_t>(i)]; }
-inline const QString& message(int n) { return program().language.Messages[static_cast<size_t>(n)]; }
+inline const QString& caption(int i) {
+    return program().language.Captions[static_cast<size_t>(i)];
+}
+inline const QString& message(int n) {
+    return program().language.Messages[static_cast<size_t>(n)];
+}
 
 // Reads the settings and then the language file of the configured language into the program
 // state: the start-up read and the language re-apply. False when either half fails.

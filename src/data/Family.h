@@ -14,9 +14,9 @@ struct Family730 {
     using Sample = int16_t;
     using Wide = int32_t; // holds any weighted sum of a few samples exactly
     static constexpr int Number = 730;
-    static constexpr int RawLast = 512;      // raw samples 0..512
-    static constexpr int DDLast = 1024;      // double-density samples 0..1024
-    static constexpr int FirstTrace = -1;    // special traces stored before trace 1
+    static constexpr int RawLast = 512;   // raw samples 0..512
+    static constexpr int DDLast = 1024;   // double-density samples 0..1024
+    static constexpr int FirstTrace = -1; // special traces stored before trace 1
     static constexpr int32_t ZeroLevel = 2048;
 
     // Radargram geometry: display rows at full size (half size shows half of them), the

@@ -61,7 +61,9 @@ template <std::integral To> inline bool roundTo(double x, To& out) {
 
 // Integer division truncating toward zero (the language's own rule, named for clarity where
 // the program's rules call for "div").
-template <std::integral T> constexpr T truncDiv(T a, T b) { return a / b; }
+template <std::integral T> constexpr T truncDiv(T a, T b) {
+    return a / b;
+}
 
 // Sum of two values that must fit the type T (16- or 32-bit sample arithmetic).
 template <std::integral T> constexpr bool checkedAdd(T a, T b, T& out) {

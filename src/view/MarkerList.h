@@ -16,14 +16,14 @@ struct MarkerListLine {
     QString text;
     int itemData = 0; // storage position + 1 (730 list index + 1, 940 slot + 1)
     double distance = 0;
-    double depth = 0;  // centimetres, or ns on the time axis
+    double depth = 0; // centimetres, or ns on the time axis
 };
 
 struct MarkerListContent {
     QString header;
     QList<MarkerListLine> lines;
-    int selected = 0;  // line to select (0 = the header)
-    bool ok = true;    // false: a conversion failed; lines holds those written so far
+    int selected = 0; // line to select (0 = the header)
+    bool ok = true;   // false: a conversion failed; lines holds those written so far
     // Texts of the statistics labels lblMaker(4..13); index i is item i, items 0..3 unused.
     std::array<QString, 14> labels;
     std::array<bool, 14> labelSet{}; // false: an unknown unit leaves the label as it was

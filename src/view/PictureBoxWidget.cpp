@@ -34,7 +34,9 @@ void PictureBoxWidget::paintEvent(QPaintEvent* e) {
     p.drawImage(e->rect().topLeft(), m_picture, e->rect());
 }
 
-void PictureBoxWidget::resizeEvent(QResizeEvent*) { ensureSize(); }
+void PictureBoxWidget::resizeEvent(QResizeEvent*) {
+    ensureSize();
+}
 
 void PictureBoxWidget::ensureSize() {
     if (m_picture.size() == size().expandedTo(QSize(1, 1)))
@@ -53,12 +55,16 @@ void PictureBoxWidget::mousePressEvent(QMouseEvent* e) {
     emit mousePressed(e->button(), e->position().toPoint());
 }
 
-void PictureBoxWidget::mouseMoveEvent(QMouseEvent* e) { emit mouseMoved(e->buttons(), e->position().toPoint()); }
+void PictureBoxWidget::mouseMoveEvent(QMouseEvent* e) {
+    emit mouseMoved(e->buttons(), e->position().toPoint());
+}
 
 void PictureBoxWidget::mouseReleaseEvent(QMouseEvent* e) {
     emit mouseReleased(e->button(), e->position().toPoint());
 }
 
-void PictureBoxWidget::keyPressEvent(QKeyEvent* e) { emit keyPressed(e->key(), e->modifiers()); }
+void PictureBoxWidget::keyPressEvent(QKeyEvent* e) {
+    emit keyPressed(e->key(), e->modifiers());
+}
 
 } // namespace rebar

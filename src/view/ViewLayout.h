@@ -73,23 +73,23 @@ ScrollRange ComputeScrollRange(int imageWidth, int pictureWidth, int direction);
 
 // Copies the part of the overlay that scroll value v shows into the picture (cleared first).
 // Rows copied: copyHeight (536/280 for the 730 family, 792/408 for the 940 family).
-void ShowImageInto(const QImage& overlay, QImage& picture, int v, int imageWidth,
-                   int direction, int viewRange, int copyHeight);
+void ShowImageInto(const QImage& overlay, QImage& picture, int v, int imageWidth, int direction,
+                   int viewRange, int copyHeight);
 
 // The copy height of ShowImage by family and cover magnification.
 int ShowImageHeight(bool family940, int coverMagnification);
 
 // What the resize handler decides for a new window width.
 struct ResizeInput {
-    int newWidth = 0;       // window width in pixels
-    bool rightEdge = true;  // the user drags the right edge
+    int newWidth = 0;      // window width in pixels
+    bool rightEdge = true; // the user drags the right edge
     int imageWidth = 0;
     int direction = 0;
     int lastScrollValue = 1;
     int pictureWidthNow = 0; // current width of picb
 };
 struct ResizeOutcome {
-    bool clamped = false;   // the width was below the minimum and snaps back
+    bool clamped = false; // the width was below the minimum and snaps back
     int windowWidth = 0;
     int pictureWidth = 0;
     ScrollRange range;
