@@ -8,6 +8,13 @@ here="$(cd "$(dirname "$0")/.." && pwd)"
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-/tmp/runtime-$(id -u)}"
 mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 bash "$here/scripts/deps.sh"
+
+# The tree stays formatted (.clang-format in the repository).
+if git -C "$here" rev-parse --git-dir >/dev/null 2>&1; then
+  (cd "$here" && git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror) ||
+    { echo "Some files are not formatted: run clang-format -i on them." >&2; exit 1; }
+fi
+
 bash "$here/scripts/build.sh" "$here/build"
 ctest --test-dir "$here/build" --output-on-failure -j"$(nproc)" --timeout 600
 
