@@ -47,6 +47,19 @@ protected:
         return path;
     }
 
+    // A ZVX file (kind 10) of a small scene, with the noise every real scan has (automatic
+    // sensitivity needs echo power at every sample).
+    QString zvx(const QString& name, int traces = 400) {
+        scangen::Scene s;
+        s.traces = traces;
+        s.noise = 0.01;
+        s.bars = {{150, 40}, {350, 60}, {550, 50}};
+        const QString path = scratch.path(name);
+        QString error;
+        EXPECT_TRUE(scangen::writeZvx(s, path, KindZvx4, &error)) << error.toStdString();
+        return path;
+    }
+
     FrmMain* view(int i) const { return frame->OpenViews().value(i); }
 
     ScriptedPlatform ui;

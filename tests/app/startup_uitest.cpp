@@ -7,10 +7,13 @@
 
 #include <QAction>
 #include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#include <QSet>
 
 using namespace rebar;
 using namespace rebar::test;
@@ -153,6 +156,24 @@ TEST(Startup, MissingTablesEndWithTheTableMessage) {
     const ProgramRun r = runProgram({"--screenshot", s.path("out.png")}, data);
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains("ColorTable,STCTable Read Err")) << r.err.toStdString();
+}
+
+TEST(Startup, EverySampleReadsThroughRbinfo) {
+    const QStringList samples = QDir(binDir() + "/Samples").entryList(QDir::Files);
+    QStringList args;
+    for (const QString& f : samples)
+        args << binDir() + "/Samples/" + f;
+    QProcess p;
+    p.start(binDir() + "/rbinfo", args);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardOutput().toStdString();
+    const QList<QByteArray> lines = p.readAllStandardOutput().trimmed().split('\n');
+    EXPECT_EQ(lines.size(), samples.size());
+    // One sample of every kind: text data, RDD, VXD and ZVX of both identifiers.
+    QSet<int> kinds;
+    for (const QByteArray& line : lines)
+        kinds << QJsonDocument::fromJson(line).object().value("FileKind").toInt();
+    EXPECT_EQ(kinds, (QSet<int>{6, 7, 8, 9, 10}));
 }
 
 TEST(Startup, ScreenshotOfTheSamplesIsWritten) {

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QScrollBar>
 
 using namespace rebar;
@@ -225,9 +226,43 @@ TEST_F(ViewCommands, SynchronisedScrollingMovesTheOtherViews) {
     // A view that is not active does not pass its scrolling on.
     b->scrollBar()->setValue(10);
     EXPECT_EQ(a->scrollBar()->value(), 500);
-    // Resizing A keeps the others where they are and A's scroll value consistent.
+    // Resizing A keeps the others where they are and A's scroll value consistent; scrolling
+    // the resized view moves the others to the same column again.
     a->subWindow()->resize(a->subWindow()->width() + 100, a->subWindow()->height());
     EXPECT_EQ(a->scrollBar()->value(), a->state().LastScrollValue);
+    EXPECT_EQ(b->scrollBar()->value(), 10);
+    a->scrollBar()->setValue(300);
+    EXPECT_EQ(b->scrollBar()->value(), std::min(300, b->scrollRange().maximum));
+    EXPECT_EQ(c->scrollBar()->value(), 300);
+}
+
+TEST_F(ViewCommands, AutomaticSensitivityOfThe940FamilyLocksSensitivityAndPeak) {
+    ASSERT_EQ(frame->OpenFiles({zvx("DECK.ZVX")}), 1);
+    FrmMain* v = frame->OpenViews().last();
+    MeasurementRecord& r = v->record();
+    EXPECT_TRUE(v->menuItem("Menu3", 13)->isVisible()); // seven steps a band
+    EXPECT_TRUE(v->menuItem("Menu4", 11)->isVisible());
+    v->SensitivityCommand(13);
+    EXPECT_EQ(r.GainMode, 1);
+    EXPECT_EQ(r.Gain, 7);
+    v->BModeEditCommand(11);
+    ASSERT_EQ(r.PeakFlag, 1);
+    const QImage before = picture(v);
+    v->BModeEditCommand(10); // automatic sensitivity
+    EXPECT_EQ(r.ProcCode, 6);
+    EXPECT_EQ(r.Saved.ProcCode, 6);
+    EXPECT_EQ(r.PeakFlag, 0);
+    EXPECT_EQ(r.AutoGainReady, 1);
+    EXPECT_FALSE(v->menuItem("Menu14", 11)->isEnabled());
+    EXPECT_FALSE(v->menuItem("Menu14", 11)->isChecked());
+    EXPECT_FALSE(v->topMenus()[1]->menuAction()->isEnabled());
+    EXPECT_TRUE(v->menuItem("Menu10", 10)->isChecked());
+    EXPECT_NE(picture(v), before);
+    v->BModeEditCommand(4); // the plain picture frees them again; the peak stays off
+    EXPECT_TRUE(v->menuItem("Menu14", 11)->isEnabled());
+    EXPECT_TRUE(v->topMenus()[1]->menuAction()->isEnabled());
+    EXPECT_EQ(r.PeakFlag, 0);
+    EXPECT_TRUE(ui.messages.isEmpty());
 }
 
 TEST_F(ViewCommands, ShrinkingBelowTheMinimumSnapsBack) {
