@@ -64,14 +64,14 @@ bool keyValueOf(const QString& line, QString& key, QString& value) {
 
 } // namespace
 
-QString IniRead(const QString& section, const QString& key, const QString& defaultText,
-                const QString& path) {
-    bool exists = false;
-    const QStringList lines = readLines(path, &exists);
+IniSnapshot::IniSnapshot(const QString& path) : m_lines(readLines(path, &m_exists)) {}
+
+QString IniSnapshot::read(const QString& section, const QString& key,
+                          const QString& defaultText) const {
     QString result = defaultText;
-    if (exists) {
+    if (m_exists) {
         bool inSection = false;
-        for (const QString& line : lines) {
+        for (const QString& line : m_lines) {
             const QString sec = sectionOf(line);
             if (!sec.isNull()) {
                 inSection = sec.compare(section, Qt::CaseInsensitive) == 0;
@@ -87,6 +87,11 @@ QString IniRead(const QString& section, const QString& key, const QString& defau
     if (result.size() > MaxValueChars)
         result.truncate(MaxValueChars);
     return result;
+}
+
+QString IniRead(const QString& section, const QString& key, const QString& defaultText,
+                const QString& path) {
+    return IniSnapshot(path).read(section, key, defaultText);
 }
 
 bool IniWrite(const QString& section, const QString& key, const QString& value,

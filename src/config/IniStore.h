@@ -5,8 +5,21 @@
 // Files are written in UTF-8 and read as UTF-8 or, failing that, in the system code page.
 
 #include <QString>
+#include <QStringList>
 
 namespace rebar {
+
+// A file read once for many lookups (reading all settings at start-up).
+class IniSnapshot {
+public:
+    explicit IniSnapshot(const QString& path);
+    // As IniRead, from the lines read when the snapshot was taken.
+    QString read(const QString& section, const QString& key, const QString& defaultText) const;
+
+private:
+    bool m_exists = false;
+    QStringList m_lines;
+};
 
 // The value of key in section of the file at path, or defaultText when the file, the section
 // or the key is missing. Values longer than 254 characters are cut to 254.

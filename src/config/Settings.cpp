@@ -34,24 +34,24 @@ namespace {
 // Reads the keys in order; the first bad number stops the read.
 class Reader {
 public:
-    Reader(const QString& path, QString* error) : m_path(path), m_error(error) {}
+    Reader(const QString& path, QString* error) : m_ini(path), m_error(error) {}
 
     bool int16(const char* section, const char* key, int16_t def, int16_t& out) {
         const QString text =
-            IniRead(QLatin1String(section), QLatin1String(key), QString::number(def), m_path);
+            m_ini.read(QLatin1String(section), QLatin1String(key), QString::number(def));
         if (settingsTextToInt16(text, out))
             return true;
         return fail(key, text);
     }
     bool single(const char* section, const char* key, float def, float& out) {
         const QString text =
-            IniRead(QLatin1String(section), QLatin1String(key), QString::number(def), m_path);
+            m_ini.read(QLatin1String(section), QLatin1String(key), QString::number(def));
         if (settingsTextToSingle(text, out))
             return true;
         return fail(key, text);
     }
     void text(const char* section, const char* key, const QString& def, QString& out) {
-        out = IniRead(QLatin1String(section), QLatin1String(key), def, m_path);
+        out = m_ini.read(QLatin1String(section), QLatin1String(key), def);
     }
 
 private:
@@ -61,7 +61,7 @@ private:
                 QStringLiteral("%1: \"%2\" is not a 16-bit number").arg(QLatin1String(key), text);
         return false;
     }
-    QString m_path;
+    IniSnapshot m_ini; // the file is read once for all keys
     QString* m_error;
 };
 
