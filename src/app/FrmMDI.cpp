@@ -243,8 +243,20 @@ bool FrmMDI::event(QEvent* e) {
 
 // ---- Window commands ----------------------------------------------------------------------
 
+// Cascaded: each window keeps its size (a view's height is fixed by its layout) and is moved
+// one title bar down and right of the one before, so every title stays in sight.
 void FrmMDI::Cascade() {
-    m_mdi->cascadeSubWindows();
+    const QList<QMdiSubWindow*> subs = m_mdi->subWindowList(QMdiArea::CreationOrder);
+    int offset = 0;
+    for (QMdiSubWindow* s : subs) {
+        if (s->isMinimized() || s->isMaximized())
+            s->showNormal();
+        s->move(offset, offset);
+        s->raise();
+        offset += std::max(s->height() - s->widget()->height(), 20);
+    }
+    if (!subs.isEmpty())
+        m_mdi->setActiveSubWindow(subs.last());
 }
 
 void FrmMDI::TileHorizontally() {

@@ -90,8 +90,11 @@ int main(int argc, char** argv) {
     }
 
     if (headless) {
+        // Every view's title stays in sight: cascaded, or tiled on request.
         if (opts.tile)
             frame.TileHorizontally();
+        else
+            frame.Cascade();
         QApplication::processEvents();
         const QString out = QFileInfo(opts.screenshot).absoluteFilePath();
         if (!frame.grab().save(out, "PNG")) {
