@@ -5,11 +5,13 @@
 #include "data/Family.h"
 #include "data/MeasurementRecord.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>
 #include <cstdint>
 #include <cstring>
 #include <malloc.h>
+#include <memory>
 
 namespace rebar::bench {
 
@@ -30,6 +32,23 @@ template <class F, int Last> uint32_t sumMatrix(const Matrix<typename F::Sample>
 template <class F> uint32_t sumInputs(const MeasurementRecord& r) {
     return sumMatrix<F, F::RawLast>(F::raw(r), r.TraceCount) +
            sumMatrix<F, F::DDLast>(F::samples(r), r.TraceCount);
+}
+
+// The baseline of an open: the file's bytes read once, with one read into a new buffer.
+inline void readFileBytes(benchmark::State& state, const QString& path) {
+    qint64 size = 0;
+    for (auto _ : state) {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            state.SkipWithError("cannot open");
+        size = f.size();
+        std::unique_ptr<char[]> buf(new char[static_cast<size_t>(size)]);
+        if (f.read(buf.get(), size) != size)
+            state.SkipWithError("short read");
+        benchmark::DoNotOptimize(buf.get());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(state.iterations() * size);
 }
 
 // Runs the registered benchmarks under a GUI application on the offscreen platform (fonts,

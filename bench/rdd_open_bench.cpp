@@ -46,20 +46,7 @@ const QString& benchFile() {
 }
 
 void BM_ReadFileBytes(benchmark::State& state) {
-    const QString& path = benchFile();
-    qint64 size = 0;
-    for (auto _ : state) {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-            state.SkipWithError("cannot open");
-        size = f.size();
-        std::unique_ptr<char[]> buf(new char[static_cast<size_t>(size)]);
-        if (f.read(buf.get(), size) != size)
-            state.SkipWithError("short read");
-        benchmark::DoNotOptimize(buf.get());
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(state.iterations() * size);
+    bench::readFileBytes(state, benchFile());
 }
 
 void BM_ReadRdd(benchmark::State& state) {

@@ -75,22 +75,6 @@ const QString& vxdFile() {
     return path;
 }
 
-void readBytes(benchmark::State& state, const QString& path) {
-    qint64 size = 0;
-    for (auto _ : state) {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-            state.SkipWithError("cannot open");
-        size = f.size();
-        std::unique_ptr<char[]> buf(new char[static_cast<size_t>(size)]);
-        if (f.read(buf.get(), size) != size)
-            state.SkipWithError("short read");
-        benchmark::DoNotOptimize(buf.get());
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(state.iterations() * size);
-}
-
 template <ReadResult (*Read)(MeasurementRecord&, const ReadContext&)>
 void readRecord(benchmark::State& state, const QString& path, int32_t kind, bool events) {
     const qint64 size = QFile(path).size();
@@ -120,7 +104,7 @@ void readRecord(benchmark::State& state, const QString& path, int32_t kind, bool
 }
 
 void BM_ZvxReadFileBytes(benchmark::State& state) {
-    readBytes(state, zvxFile());
+    bench::readFileBytes(state, zvxFile());
 }
 void BM_ReadZvx(benchmark::State& state) {
     readRecord<ReadZvx>(state, zvxFile(), KindZvx4, false);
@@ -129,7 +113,7 @@ void BM_ReadZvxLettingEventsRun(benchmark::State& state) {
     readRecord<ReadZvx>(state, zvxFile(), KindZvx4, true);
 }
 void BM_VxdReadFileBytes(benchmark::State& state) {
-    readBytes(state, vxdFile());
+    bench::readFileBytes(state, vxdFile());
 }
 void BM_ReadVxdBinary(benchmark::State& state) {
     readRecord<ReadVxd>(state, vxdFile(), KindVxd, true);
