@@ -1,8 +1,8 @@
 #include "config/CalibrationTables.h"
 
 #include "config/SystemPaths.h"
-#include "data/Numeric.h"
-#include "data/QuotedFields.h"
+#include "base/Numeric.h"
+#include "base/QuotedFields.h"
 
 #include <QDir>
 #include <QFile>

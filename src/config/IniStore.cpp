@@ -1,6 +1,6 @@
 #include "config/IniStore.h"
 
-#include "data/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -2,7 +2,7 @@
 
 #include "config/IniStore.h"
 #include "config/SystemPaths.h"
-#include "data/Numeric.h"
+#include "base/Numeric.h"
 
 #include <cmath>
 

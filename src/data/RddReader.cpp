@@ -1,10 +1,10 @@
 #include "data/RddReader.h"
 
-#include "data/DateText.h"
+#include "base/DateText.h"
 #include "data/DoubleDensity.h"
 #include "data/Family.h"
-#include "data/QuotedFields.h"
-#include "data/TextEncoding.h"
+#include "base/QuotedFields.h"
+#include "base/TextEncoding.h"
 
 #include <QFile>
 #include <algorithm>

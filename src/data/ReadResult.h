@@ -3,7 +3,7 @@
 // they fill the record, set its LoadStage as they go and return success or a reason text that
 // the open sequence turns into the user's message.
 
-#include "platform/Platform.h"
+#include "base/Progress.h"
 
 #include <QString>
 #include <cstdint>

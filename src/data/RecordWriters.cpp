@@ -1,7 +1,7 @@
 #include "data/RecordWriters.h"
 
-#include "data/Numeric.h"
-#include "data/TextEncoding.h"
+#include "base/Numeric.h"
+#include "base/TextEncoding.h"
 
 #include <QFile>
 #include <QSaveFile>

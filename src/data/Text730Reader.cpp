@@ -3,8 +3,8 @@
 #include "data/DoubleDensity.h"
 #include "data/Family.h"
 #include "data/PermittivityPreset.h"
-#include "data/QuotedFields.h"
-#include "data/TextEncoding.h"
+#include "base/QuotedFields.h"
+#include "base/TextEncoding.h"
 
 #include <QFile>
 #include <cstring>

@@ -1,12 +1,12 @@
 #include "data/VxdReader.h"
 
-#include "data/DateText.h"
+#include "base/DateText.h"
 #include "data/Family.h"
 #include "data/LoadProgress.h"
 #include "data/PermittivityPreset.h"
-#include "data/QuotedFields.h"
+#include "base/QuotedFields.h"
 #include "data/Resample940.h"
-#include "data/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 #include <QFile>
 #include <algorithm>

@@ -4,6 +4,8 @@
 // the like. The application installs the Qt implementation; tests install a scripted one, so
 // no test ever waits on a modal window.
 
+#include "base/Progress.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -65,8 +67,5 @@ public:
 // The installed platform; the application and the tests set it before anything else runs.
 Platform& platform();
 void setPlatform(Platform* p);
-
-// Progress callback of long core operations: reports a percentage 0..100.
-using ProgressFn = std::function<void(int percent)>;
 
 } // namespace rebar

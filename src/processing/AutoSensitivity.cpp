@@ -1,7 +1,7 @@
 #include "processing/AutoSensitivity.h"
 
 #include "data/Family.h"
-#include "data/Numeric.h"
+#include "base/Numeric.h"
 #include "processing/ColumnStats.h"
 
 #include <algorithm>

@@ -5,7 +5,7 @@
 // the smallest and largest inputs before it writes anything.
 
 #include "data/Matrix.h"
-#include "data/Numeric.h"
+#include "base/Numeric.h"
 
 #include <algorithm>
 #include <cstdint>

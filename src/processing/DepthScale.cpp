@@ -1,7 +1,7 @@
 #include "processing/DepthScale.h"
 
 #include "data/Family.h"
-#include "data/Numeric.h"
+#include "base/Numeric.h"
 
 #include <QString>
 #include <cmath>

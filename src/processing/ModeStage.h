@@ -9,7 +9,7 @@
 // writing is then free of checks and branches.
 
 #include "data/Family.h"
-#include "data/Numeric.h"
+#include "base/Numeric.h"
 #include "processing/ColumnStats.h"
 
 #include <algorithm>

@@ -14,7 +14,7 @@
 // is settled before the stage runs (sumsFit, or the mode stage's bound).
 
 #include "data/Family.h"
-#include "data/Numeric.h"
+#include "base/Numeric.h"
 
 #include <algorithm>
 #include <array>

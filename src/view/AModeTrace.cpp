@@ -1,6 +1,6 @@
 #include "view/AModeTrace.h"
 
-#include "data/Numeric.h"
+#include "base/Numeric.h"
 
 #include <QPainter>
 #include <QPolygon>

@@ -1,6 +1,6 @@
 #include "view/CursorMotion.h"
 
-#include "data/Numeric.h"
+#include "base/Numeric.h"
 
 #include <Qt>
 #include <algorithm>

@@ -5,7 +5,7 @@
 
 #include "app/FrmMDI.h"
 #include "config/Program.h"
-#include "data/Numeric.h"
+#include "base/Numeric.h"
 #include "platform/Platform.h"
 #include "processing/DepthScale.h"
 #include "view/CursorPosition.h"

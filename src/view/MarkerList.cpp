@@ -1,8 +1,8 @@
 #include "view/MarkerList.h"
 
 #include "config/Program.h"
-#include "data/Numeric.h"
-#include "data/TextEncoding.h"
+#include "base/Numeric.h"
+#include "base/TextEncoding.h"
 #include "view/CursorPosition.h"
 
 #include <cmath>

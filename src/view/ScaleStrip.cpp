@@ -1,6 +1,6 @@
 #include "view/ScaleStrip.h"
 
-#include "data/Numeric.h"
+#include "base/Numeric.h"
 #include "view/Sprites.h"
 #include "view/ViewFonts.h"
 

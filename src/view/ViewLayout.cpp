@@ -1,6 +1,6 @@
 #include "view/ViewLayout.h"
 
-#include "data/Numeric.h"
+#include "base/Numeric.h"
 
 #include <QPainter>
 #include <algorithm>

@@ -2,7 +2,7 @@
 // completeness of the two shipped files.
 
 #include "config/LanguageTables.h"
-#include "data/TextEncoding.h"
+#include "base/TextEncoding.h"
 #include "support/TestSupport.h"
 
 #include <QMap>

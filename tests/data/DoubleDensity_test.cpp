@@ -1,5 +1,5 @@
 #include "data/DoubleDensity.h"
-#include "data/Numeric.h"
+#include "base/Numeric.h"
 
 #include <gtest/gtest.h>
 

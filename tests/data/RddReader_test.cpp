@@ -1,4 +1,4 @@
-#include "data/DateText.h"
+#include "base/DateText.h"
 #include "data/FileOpen.h"
 #include "data/RddReader.h"
 #include "scangen/Scene.h"

@@ -1,5 +1,5 @@
 #include "ReaderFixtures.h"
-#include "data/DateText.h"
+#include "base/DateText.h"
 #include "data/VxdReader.h"
 #include "scangen/Scene.h"
 #include "scangen/Writers.h"

@@ -49,7 +49,7 @@
 
 #include "config/CalibrationTables.h"
 #include "config/DepthModel.h"
-#include "data/Numeric.h"
+#include "base/Numeric.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "data/QuotedFields.h"
+#include "base/QuotedFields.h"
 
 #include <QIODevice>
 #include <charconv>

@@ -10,7 +10,7 @@
 // block is read without touching the block, and long field lists are read without a copy per
 // field.
 
-#include "data/Numeric.h"
+#include "base/Numeric.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,4 +1,4 @@
-#include "data/DateText.h"
+#include "base/DateText.h"
 
 #include <gtest/gtest.h>
 
