@@ -1,8 +1,8 @@
 #include "config/CalibrationTables.h"
 
-#include "config/SystemPaths.h"
 #include "base/Numeric.h"
 #include "base/QuotedFields.h"
+#include "config/SystemPaths.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "config/Settings.h"
 
+#include "base/Numeric.h"
 #include "config/IniStore.h"
 #include "config/SystemPaths.h"
-#include "base/Numeric.h"
 
 #include <cmath>
 

@@ -1,10 +1,10 @@
 #include "data/RddReader.h"
 
 #include "base/DateText.h"
-#include "data/DoubleDensity.h"
-#include "data/Family.h"
 #include "base/QuotedFields.h"
 #include "base/TextEncoding.h"
+#include "data/DoubleDensity.h"
+#include "data/Family.h"
 
 #include <QFile>
 #include <algorithm>

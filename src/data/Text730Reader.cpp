@@ -1,10 +1,10 @@
 #include "data/Text730Reader.h"
 
+#include "base/QuotedFields.h"
+#include "base/TextEncoding.h"
 #include "data/DoubleDensity.h"
 #include "data/Family.h"
 #include "data/PermittivityPreset.h"
-#include "base/QuotedFields.h"
-#include "base/TextEncoding.h"
 
 #include <QFile>
 #include <cstring>

@@ -1,12 +1,12 @@
 #include "data/VxdReader.h"
 
 #include "base/DateText.h"
+#include "base/QuotedFields.h"
+#include "base/TextEncoding.h"
 #include "data/Family.h"
 #include "data/LoadProgress.h"
 #include "data/PermittivityPreset.h"
-#include "base/QuotedFields.h"
 #include "data/Resample940.h"
-#include "base/TextEncoding.h"
 
 #include <QFile>
 #include <algorithm>

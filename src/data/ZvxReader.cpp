@@ -1,10 +1,10 @@
 #include "data/ZvxReader.h"
 
-#include "data/Family.h"
 #include "base/Numeric.h"
+#include "base/TextEncoding.h"
+#include "data/Family.h"
 #include "data/PermittivityPreset.h"
 #include "data/Resample940.h"
-#include "base/TextEncoding.h"
 
 #include <QFile>
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "processing/AutoSensitivity.h"
 
-#include "data/Family.h"
 #include "base/Numeric.h"
+#include "data/Family.h"
 #include "processing/ColumnStats.h"
 
 #include <algorithm>

@@ -4,8 +4,8 @@
 // forms it, a 32-bit integer summed trace by trace. Processing checks its whole result from
 // the smallest and largest inputs before it writes anything.
 
-#include "data/Matrix.h"
 #include "base/Numeric.h"
+#include "data/Matrix.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "processing/DepthScale.h"
 
-#include "data/Family.h"
 #include "base/Numeric.h"
+#include "data/Family.h"
 
 #include <QString>
 #include <cmath>

@@ -8,8 +8,8 @@
 // whether any trace overflows, and prepare() can refuse a run before anything is written;
 // writing is then free of checks and branches.
 
-#include "data/Family.h"
 #include "base/Numeric.h"
+#include "data/Family.h"
 #include "processing/ColumnStats.h"
 
 #include <algorithm>

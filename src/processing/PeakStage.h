@@ -13,8 +13,8 @@
 // search goes. The window sums of the 730 family must fit 16 bits over the whole trace; that
 // is settled before the stage runs (sumsFit, or the mode stage's bound).
 
-#include "data/Family.h"
 #include "base/Numeric.h"
+#include "data/Family.h"
 
 #include <algorithm>
 #include <array>

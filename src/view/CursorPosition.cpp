@@ -1,7 +1,7 @@
 #include "view/CursorPosition.h"
 
-#include "config/Program.h"
 #include "base/Numeric.h"
+#include "config/Program.h"
 
 #include <cmath>
 

@@ -4,8 +4,8 @@
 // the view with the steps it needs.
 
 #include "app/FrmMDI.h"
-#include "config/Program.h"
 #include "base/Numeric.h"
+#include "config/Program.h"
 #include "platform/Platform.h"
 #include "processing/DepthScale.h"
 #include "view/CursorPosition.h"

@@ -1,8 +1,8 @@
 #include "view/MarkerList.h"
 
-#include "config/Program.h"
 #include "base/Numeric.h"
 #include "base/TextEncoding.h"
+#include "config/Program.h"
 #include "view/CursorPosition.h"
 
 #include <cmath>

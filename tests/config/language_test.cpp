@@ -1,8 +1,8 @@
 // Reading the language files: the line rules of ReadLanguage on small files, and the
 // completeness of the two shipped files.
 
-#include "config/LanguageTables.h"
 #include "base/TextEncoding.h"
+#include "config/LanguageTables.h"
 #include "support/TestSupport.h"
 
 #include <QMap>

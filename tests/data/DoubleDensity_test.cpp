@@ -1,5 +1,5 @@
-#include "data/DoubleDensity.h"
 #include "base/Numeric.h"
+#include "data/DoubleDensity.h"
 
 #include <gtest/gtest.h>
 

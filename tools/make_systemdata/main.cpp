@@ -47,9 +47,9 @@
 // the 730 gradation shows at level L. The program's mirrored columns 10 and 11 then equal the
 // 730 reversed mono tables on the same levels.
 
+#include "base/Numeric.h"
 #include "config/CalibrationTables.h"
 #include "config/DepthModel.h"
-#include "base/Numeric.h"
 
 #include <algorithm>
 #include <array>

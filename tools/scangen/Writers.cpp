@@ -1,9 +1,9 @@
 #include "scangen/Writers.h"
 
-#include "data/Family.h"
 #include "base/Numeric.h"
-#include "data/RecordWriters.h"
 #include "base/TextEncoding.h"
+#include "data/Family.h"
+#include "data/RecordWriters.h"
 #include "data/ZvxHeader.h"
 
 #include <QFile>
