@@ -1,5 +1,6 @@
 #include "base/TextEncoding.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 
@@ -7,8 +8,20 @@ namespace rebar {
 
 namespace {
 
-// Converts with iconv; unconvertible input becomes '?' so a stray byte never loses the rest.
-QByteArray convert(const char* to, const char* from, const QByteArray& in) {
+// The number of bytes of the UTF-8 sequence that starts with lead (1 for a stray byte).
+qsizetype utf8SequenceLength(unsigned char lead) {
+    if (lead >= 0xF0 && lead <= 0xF4)
+        return 4;
+    if (lead >= 0xE0 && lead <= 0xEF)
+        return 3;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return 2;
+    return 1;
+}
+
+// Converts with iconv; input that cannot be converted becomes one '?' so that it never loses
+// the rest. From UTF-8, the '?' stands for the whole character; from a code page, for one byte.
+QByteArray convert(const char* to, const char* from, const QByteArray& in, bool fromUtf8) {
     if (in.isEmpty())
         return {};
     iconv_t cd = iconv_open(to, from);
@@ -39,8 +52,12 @@ QByteArray convert(const char* to, const char* from, const QByteArray& in) {
         }
         *dst++ = '?';
         --dstLeft;
-        ++src;
-        --srcLeft;
+        const auto skip = std::min<size_t>(
+            srcLeft, fromUtf8
+                         ? static_cast<size_t>(utf8SequenceLength(static_cast<unsigned char>(*src)))
+                         : 1);
+        src += skip;
+        srcLeft -= skip;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
     iconv_close(cd);
@@ -60,14 +77,14 @@ bool pureAscii(const QByteArray& b) {
 QString decodeSystemText(const QByteArray& bytes) {
     if (pureAscii(bytes))
         return QString::fromLatin1(bytes);
-    return QString::fromUtf8(convert("UTF-8", "CP932", bytes));
+    return QString::fromUtf8(convert("UTF-8", "CP932", bytes, false));
 }
 
 QByteArray encodeSystemText(const QString& text) {
     const QByteArray utf8 = text.toUtf8();
     if (pureAscii(utf8))
         return utf8;
-    return convert("CP932", "UTF-8", utf8);
+    return convert("CP932", "UTF-8", utf8, true);
 }
 
 bool isValidUtf8(const QByteArray& bytes) {
