@@ -23,19 +23,25 @@ bool digits(const QString& part, int maxLength, int& value) {
     return true;
 }
 
-QDate numericDate(const QString& text) {
+// yyyy/MM/dd, yyyy-MM-dd or yyyy.MM.dd: forms no locale reads differently.
+QDate yearFirstDate(const QString& text) {
     for (QChar sep : {QLatin1Char('/'), QLatin1Char('-'), QLatin1Char('.')}) {
         const QStringList parts = text.split(sep);
-        if (parts.size() != 3)
-            continue;
-        int a = 0, b = 0, c = 0;
-        if (parts[0].size() == 4 && digits(parts[0], 4, a) && digits(parts[1], 2, b) &&
-            digits(parts[2], 2, c))
-            return QDate(a, b, c); // year first
-        if (sep == QLatin1Char('/') && parts[2].size() == 4 && digits(parts[0], 2, a) &&
-            digits(parts[1], 2, b) && digits(parts[2], 4, c))
-            return QDate(c, a, b); // month/day/year
+        int y = 0, m = 0, d = 0;
+        if (parts.size() == 3 && parts[0].size() == 4 && digits(parts[0], 4, y) &&
+            digits(parts[1], 2, m) && digits(parts[2], 2, d))
+            return QDate(y, m, d);
     }
+    return {};
+}
+
+// MM/dd/yyyy, the last resort for a date of no other form.
+QDate monthFirstDate(const QString& text) {
+    const QStringList parts = text.split(QLatin1Char('/'));
+    int m = 0, d = 0, y = 0;
+    if (parts.size() == 3 && parts[2].size() == 4 && digits(parts[0], 2, m) &&
+        digits(parts[1], 2, d) && digits(parts[2], 4, y))
+        return QDate(y, m, d);
     return {};
 }
 
@@ -45,6 +51,8 @@ QDate ParseDateText(const QString& text, const QLocale& locale) {
     const QString t = text.trimmed();
     if (t.isEmpty())
         return {};
+    if (const QDate d = yearFirstDate(t); d.isValid())
+        return d;
     if (!isCLocale(locale)) {
         const QString format = locale.dateFormat(QLocale::ShortFormat);
         QDate d = locale.toDate(t, format);
@@ -55,8 +63,7 @@ QDate ParseDateText(const QString& text, const QLocale& locale) {
             return d;
         }
     }
-    const QDate d = numericDate(t);
-    return d.isValid() ? d : QDate();
+    return monthFirstDate(t);
 }
 
 QString ShortDateText(const QDate& date, const QLocale& locale) {

@@ -7,6 +7,7 @@
 #include "data/ZvxReader.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace rebar {
 
@@ -56,7 +57,22 @@ bool DetectFileKind(MeasurementRecord& r) {
     return true;
 }
 
-ReadResult ReadMeasurementFile(MeasurementRecord& r, const ReadContext& ctx) {
+ReadResult ExplainDetectionFailure(const MeasurementRecord& r) {
+    QFile f(r.FilePath);
+    if (!f.open(QIODevice::ReadOnly))
+        return ReadResult::systemFailure(QStringLiteral("the file cannot be opened"),
+                                         f.errorString());
+    if (f.size() == 0)
+        return ReadResult::failure(FailureKind::Empty, QStringLiteral("the file is empty"));
+    if (IsBadVxdName(r))
+        return ReadResult::failure(QStringLiteral("A VXD file name must start with B or T."));
+    return ReadResult::failure(FailureKind::NotMeasurementFile,
+                               QStringLiteral("the file is of no kind the program reads"));
+}
+
+namespace {
+
+ReadResult runReader(MeasurementRecord& r, const ReadContext& ctx) {
     switch (r.FileKind) {
     case KindText730:
         return ReadText730(r, ctx);
@@ -70,6 +86,16 @@ ReadResult ReadMeasurementFile(MeasurementRecord& r, const ReadContext& ctx) {
     default:
         return ReadResult::failure(QStringLiteral("no reader for file kind %1").arg(r.FileKind));
     }
+}
+
+} // namespace
+
+ReadResult ReadMeasurementFile(MeasurementRecord& r, const ReadContext& ctx) {
+    ReadResult res = runReader(r, ctx);
+    // Whatever a reader missed first, a file without a byte is simply empty.
+    if (!res && res.kind != FailureKind::System && QFileInfo(r.FilePath).size() == 0)
+        res.kind = FailureKind::Empty;
+    return res;
 }
 
 void SettleDisplaySettings(MeasurementRecord& r, const Settings& s) {

@@ -14,10 +14,14 @@ namespace rebar {
 // the "  FType001" stage for a VXD name that starts neither with "B" nor "T").
 bool DetectFileKind(MeasurementRecord& r);
 
+// Why DetectFileKind refused r: the file cannot be read, is empty, has a VXD name the program
+// does not read, or is of no kind the program knows.
+ReadResult ExplainDetectionFailure(const MeasurementRecord& r);
+
 // True when the extension is VXD but the name starts neither with "B" nor with "T".
 bool IsBadVxdName(const MeasurementRecord& r);
 
-// Runs the reader of r.FileKind.
+// Runs the reader of r.FileKind. A failure on a file without a byte is told as an empty file.
 ReadResult ReadMeasurementFile(MeasurementRecord& r, const ReadContext& ctx);
 
 // Copies the as-read display values into Saved and then applies the display defaults of the

@@ -38,12 +38,16 @@ public:
         QByteArray key;
         QByteArrayView value;
         for (;;) {
-            if (!m_in.next(key) || !m_in.next(value))
-                return fail(m_in.readError()      ? QStringLiteral("the file cannot be read")
-                            : m_in.fieldTooLong() ? QStringLiteral("the header has a field "
-                                                                   "that does not end")
-                                                  : QStringLiteral("the header has no MAINDATA "
-                                                                   "line"));
+            if (!m_in.next(key) || !m_in.next(value)) {
+                if (m_in.readError())
+                    return fail(QStringLiteral("the file cannot be read"));
+                if (m_in.fieldTooLong())
+                    return ReadResult::failure(
+                        FailureKind::NotMeasurementFile,
+                        QStringLiteral("the header has a field that does not end"));
+                return ReadResult::failure(FailureKind::Truncated,
+                                           QStringLiteral("the header has no MAINDATA line"));
+            }
             key = key.trimmed().toUpper();
             if (key == "MAINDATA")
                 return ReadResult::success();
@@ -82,7 +86,10 @@ private:
             const QString text = decodeSystemText(v.toByteArray());
             const QDate d = ParseDateText(text);
             if (!d.isValid())
-                return fail(QStringLiteral("header DATE: \"%1\" is not a date").arg(text.left(40)));
+                return ReadResult::failure(
+                    FailureKind::BadDate,
+                    QStringLiteral("header DATE: \"%1\" is not a date").arg(text.left(40)),
+                    text.left(40));
             r.MeasureDate = ShortDateText(d);
         } else if (key == "TIME") {
             r.MeasureTime = decodeSystemText(v.toByteArray());
@@ -142,23 +149,30 @@ private:
         const qint64 count = qint64(n) + 1;
         // Each entry takes at least two one-byte fields and their separators.
         if (count > (m_fileSize - m_in.fieldEnd()) / 4)
-            return fail(QStringLiteral("header MARKER: %1 entries announced, the file cannot "
-                                       "hold that many")
-                            .arg(count));
+            return ReadResult::failure(
+                FailureKind::CountBeyondFile,
+                QStringLiteral("header MARKER: %1 entries announced, the file cannot "
+                               "hold that many")
+                    .arg(count));
         m_r.Markers730.assign(static_cast<size_t>(count), Marker730{});
         for (Marker730& m : m_r.Markers730) {
             QByteArrayView f;
             int32_t stored = 0;
             if (!m_in.next(f))
-                return fail(QStringLiteral("the file ends inside the marker lines"));
+                return endOfMarkers();
             if (!QuotedFields::toInteger(f, m.Position))
                 return badValue("MARKER", f);
             if (!m_in.next(f))
-                return fail(QStringLiteral("the file ends inside the marker lines"));
+                return endOfMarkers();
             if (!QuotedFields::toInteger(f, stored) || !checkedAdd(stored, int32_t{1}, m.Sample))
                 return badValue("MARKER", f);
         }
         return ReadResult::success();
+    }
+
+    static ReadResult endOfMarkers() {
+        return ReadResult::failure(FailureKind::Truncated,
+                                   QStringLiteral("the file ends inside the marker lines"));
     }
 
     QuotedFields& m_in;
@@ -183,8 +197,8 @@ ReadResult ReadRdd(MeasurementRecord& r, const ReadContext&) {
     QFile f(r.FilePath);
     // Unbuffered: the header reader keeps its own buffer and the block is read in one piece.
     if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return ReadResult::failure(
-            QStringLiteral("the file cannot be opened: %1").arg(f.errorString()));
+        return ReadResult::systemFailure(QStringLiteral("the file cannot be opened"),
+                                         f.errorString());
     const qint64 length = f.size();
 
     QuotedFields in(f);
@@ -201,6 +215,7 @@ ReadResult ReadRdd(MeasurementRecord& r, const ReadContext&) {
     const qint64 blockBytes = (qint64(n) + 2) * BytesPerTrace;
     if (blockBytes > length - headerEnd)
         return ReadResult::failure(
+            FailureKind::CountBeyondFile,
             QStringLiteral("header LC: %1 traces need %2 bytes of samples, the file holds %3 "
                            "after its header")
                 .arg(n)
@@ -217,8 +232,8 @@ ReadResult ReadRdd(MeasurementRecord& r, const ReadContext&) {
     // straight into it.
     char* dest = reinterpret_cast<char*>(r.Raw730.trace(-1));
     if (!f.seek(length - blockBytes) || f.read(dest, blockBytes) != blockBytes)
-        return ReadResult::failure(
-            QStringLiteral("the sample block cannot be read: %1").arg(f.errorString()));
+        return ReadResult::systemFailure(QStringLiteral("the sample block cannot be read"),
+                                         f.errorString());
     f.close();
     if constexpr (std::endian::native == std::endian::big) {
         int16_t* p = r.Raw730.trace(-1);

@@ -1,11 +1,13 @@
 #include "data/RecordWriters.h"
 
+#include "base/DateText.h"
 #include "base/Numeric.h"
 #include "base/TextEncoding.h"
+#include "platform/FileSave.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -13,10 +15,16 @@ namespace rebar {
 
 namespace {
 
-bool fail(QString* error, const QString& why) {
-    if (error)
-        *error = why;
-    return false;
+WriteResult fail(const QString& why) {
+    return WriteResult::failure(why);
+}
+
+WriteResult doesNotFit(const char* field, long long value, long long lo, long long hi) {
+    return fail(QStringLiteral("%1 %2 does not fit the file's field (%3..%4)")
+                    .arg(QLatin1String(field))
+                    .arg(value)
+                    .arg(lo)
+                    .arg(hi));
 }
 
 class HeaderLines {
@@ -50,22 +58,123 @@ QByteArray singleText(float v) {
     return QByteArray::number(static_cast<double>(v), 'g', 9);
 }
 
-bool commit(QSaveFile& f, const QString& path, QString* error) {
-    if (!f.commit())
-        return fail(error, QStringLiteral("%1: %2").arg(path, f.errorString()));
-    return true;
+// The file is written whole or not at all; a failure carries the system's reason.
+WriteResult saveBytes(const QString& path, std::initializer_list<QByteArrayView> parts) {
+    const FileSaveOutcome out = SaveFileBytes(path, std::span(parts.begin(), parts.size()));
+    if (!out.ok)
+        return WriteResult::systemFailure(path, out.reason);
+    return WriteResult::success();
 }
 
-} // namespace
+// The header fields of the RDD format that hold 16 bits but live in wider record members.
+WriteResult checkRddFields(const MeasurementRecord& r) {
+    const std::pair<const char*, int32_t> fields[] = {
+        {"XScale", r.XScale},
+        {"XAdjust", r.XAdjust},
+        {"PermittivityPreset", r.PermittivityPreset},
+    };
+    for (const auto& [name, value] : fields)
+        if (!fitsIn<int16_t>(value))
+            return doesNotFit(name, value, INT16_MIN, INT16_MAX);
+    return WriteResult::success();
+}
 
-QByteArray RddHeaderBytes(const MeasurementRecord& r) {
+// The header image of a ZVX file built from the record. Every value is checked against the
+// width of its field; the first that does not fit fails the save with the field's name.
+class ZvxHeaderWriter {
+public:
+    explicit ZvxHeaderWriter(ZvxHeader& h) : m_h(h) {}
+
+    void byte(int off, const char* field, long long v) {
+        if (fits(field, v, 0, UINT8_MAX))
+            m_h.Bytes[static_cast<size_t>(off)] = static_cast<uint8_t>(v);
+    }
+    void int16(int off, const char* field, long long v) {
+        if (fits(field, v, INT16_MIN, INT16_MAX))
+            m_h.put<int16_t>(off, static_cast<int16_t>(v));
+    }
+    void int32(int off, const char* field, long long v) {
+        if (fits(field, v, INT32_MIN, INT32_MAX))
+            m_h.put<int32_t>(off, static_cast<int32_t>(v));
+    }
+    const WriteResult& result() const { return m_result; }
+
+private:
+    bool fits(const char* field, long long v, long long lo, long long hi) {
+        if (v >= lo && v <= hi)
+            return true;
+        if (m_result)
+            m_result = doesNotFit(field, v, lo, hi);
+        return false;
+    }
+    ZvxHeader& m_h;
+    WriteResult m_result = WriteResult::success();
+};
+
+// The record part of the header: what a record read from a VXD file brings.
+void putRecordPart(const MeasurementRecord& r, ZvxHeader& h, ZvxHeaderWriter& w) {
+    w.int32(ZvxHeader::OffStoredTraces, "XDataSize", r.XDataSize);
+    for (int i = 0; i < 3; ++i)
+        h.Bytes[static_cast<size_t>(ZvxHeader::OffFirstSaveBytes + i)] = 0;
+    h.putPadded(ZvxHeader::OffSerialNo, ZvxHeader::LenSerialNo, encodeSystemText(r.SerialNo));
+    h.putPadded(ZvxHeader::OffMeasureDate, ZvxHeader::LenMeasureDate,
+                encodeSystemText(r.MeasureDate));
+    w.int32(ZvxHeader::OffDataNo, "DataNo", r.DataNo);
+    w.int16(ZvxHeader::OffYDataSize, "YDataSize", r.YDataSize);
+    w.byte(ZvxHeader::OffXScale, "XScale", r.XScale);
+    w.int16(ZvxHeader::OffXAdjust, "XAdjust", r.XAdjust);
+    w.byte(ZvxHeader::OffPrcsAsMS, "PrcsAsMS", r.PrcsAsMS);
+    w.int32(ZvxHeader::OffProcessingLine, "ProcessingLine", r.ProcessingLine);
+    w.byte(ZvxHeader::OffPeak, "PeakFlag", r.PeakFlag);
+    w.byte(ZvxHeader::OffHandle, "Handle", r.Handle);
+    h.put<float>(ZvxHeader::OffXPitch, r.XPitch);
+    // A tyre option the reader would refuse is stored as "no tyre", so that such a record
+    // can still be kept as ZVX.
+    const bool tyreKnown = r.TireOption >= 0 && r.TireOption <= 2;
+    h.Bytes[ZvxHeader::OffTireOption] = static_cast<uint8_t>(tyreKnown ? r.TireOption : 0);
+}
+
+// The display part of the header, from the saved settings.
+void putDisplayPart(const MeasurementRecord& r, ZvxHeader& h, ZvxHeaderWriter& w) {
+    // The permittivity is kept to one decimal.
+    const float perm =
+        static_cast<float>(roundHalfEven(static_cast<double>(r.Saved.Permittivity) * 10.0) / 10.0);
+    h.put<float>(ZvxHeader::OffPermittivity, perm);
+    w.byte(ZvxHeader::OffGainBand, "GainMode", r.Saved.GainMode);
+    w.byte(ZvxHeader::OffGainStep, "Gain - 1", r.Saved.Gain - 1);
+    w.byte(ZvxHeader::OffViewRange, "ViewRange", r.Saved.ViewRange);
+    if (const int c = ZvxCodes::fileCodeOfProc(r.Saved.ProcCode); c >= 0)
+        h.Bytes[ZvxHeader::OffProcCode] = static_cast<uint8_t>(c);
+    if (const int c = ZvxCodes::fileCodeOfColor(r.Saved.ColorCode); c >= 0)
+        h.Bytes[ZvxHeader::OffColorCode] = static_cast<uint8_t>(c);
+    w.byte(ZvxHeader::OffDirection, "Direction", r.Saved.Direction);
+    if (const int c = ZvxCodes::unitCodeOf(r.Saved.XUnit); c >= 0)
+        h.Bytes[ZvxHeader::OffXUnit] = static_cast<uint8_t>(c);
+    if (const int c = ZvxCodes::unitCodeOf(r.Saved.YUnit); c >= 0)
+        h.Bytes[ZvxHeader::OffYUnit] = static_cast<uint8_t>(c);
+}
+
+void putMarkSlots(const MeasurementRecord& r, ZvxHeader& h, ZvxHeaderWriter& w) {
+    for (int g = 0; g < MarkGroups940; ++g) {
+        for (int i = 1; i <= MarksPerGroup940; ++i) {
+            const Mark940& m = r.Marks940[static_cast<size_t>(g)][static_cast<size_t>(i)];
+            const int off = ZvxHeader::OffMarkSlots + MarkSlotOf(g, i) * ZvxHeader::MarkSlotSize;
+            const bool used = m.InUse == FlagTrue;
+            h.put<int32_t>(off, used ? m.X : 0);
+            w.int16(off + 4, "Marks940 Y", used ? m.Y : 0);
+            h.Bytes[static_cast<size_t>(off + 6)] = 0;
+        }
+    }
+}
+
+// The header lines of an RDD file, the measurement date given.
+QByteArray rddHeaderBytes(const MeasurementRecord& r, const QDate& date) {
     HeaderLines h;
     h.text("VER", QStringLiteral("730"));
-    // Line breaks of the note are stored as "@@", which the reader turns back into breaks.
-    QString note = r.Note;
-    note.replace(QStringLiteral("\r\n"), QStringLiteral("@@"));
-    h.text("NOTE", note);
-    h.text("DATE", r.MeasureDate);
+    // The note keeps its line breaks inside the quotes.
+    h.text("NOTE", r.Note);
+    // The date in one fixed form, so that the file reads the same on every computer.
+    h.text("DATE", date.toString(QStringLiteral("yyyy/MM/dd")));
     h.text("TIME", r.MeasureTime);
     h.number("DATA", r.DataNo);
     h.number("LC", r.TraceCount);
@@ -97,138 +206,103 @@ QByteArray RddHeaderBytes(const MeasurementRecord& r) {
     return h.bytes();
 }
 
-bool WriteRdd(MeasurementRecord& r, const QString& path, QString* error) {
+} // namespace
+
+WriteResult WriteRdd(MeasurementRecord& r, const QString& path) {
     if (path.isEmpty())
-        return fail(error, QStringLiteral("no file name"));
+        return fail(QStringLiteral("no file name"));
     if (r.Raw730.empty() || r.Raw730.firstTrace() != -1 || r.Raw730.lastTrace() != r.TraceCount ||
         r.Raw730.lastSample() != 512)
-        return fail(error, QStringLiteral("the record holds no 730 samples"));
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return fail(error, QStringLiteral("%1: %2").arg(path, f.errorString()));
-    const QByteArray header = RddHeaderBytes(r);
-    f.write(header);
+        return fail(QStringLiteral("the record holds no 730 samples"));
+    const QDate date = ParseDateText(r.MeasureDate);
+    if (!date.isValid())
+        return WriteResult::failure(
+            FailureKind::BadDate,
+            QStringLiteral("the measurement date \"%1\" is not a date").arg(r.MeasureDate),
+            r.MeasureDate);
+    if (WriteResult res = checkRddFields(r); !res)
+        return res;
+    const QByteArray header = rddHeaderBytes(r, date);
     // Samples of traces -1, 0, 1..N, 513 little-endian words each: the matrix as it lies.
     const qint64 bytes = static_cast<qint64>(r.TraceCount + 2) * 513 * 2;
-    f.write(reinterpret_cast<const char*>(r.Raw730.trace(-1)), bytes);
-    if (!commit(f, path, error))
-        return false;
+    const QByteArrayView samples(reinterpret_cast<const char*>(r.Raw730.trace(-1)), bytes);
+    if (WriteResult res = saveBytes(path, {header, samples}); !res)
+        return res;
     r.FileKind = KindRdd;
-    return true;
+    return WriteResult::success();
 }
 
-bool WriteZvx(MeasurementRecord& r, const QString& path, QString* error) {
+WriteResult WriteZvx(MeasurementRecord& r, const QString& path) {
     if (path.isEmpty())
-        return fail(error, QStringLiteral("no file name"));
+        return fail(QStringLiteral("no file name"));
     const int N = r.TraceCount;
     if (r.Raw940.empty() || r.Raw940.firstTrace() != -3 || r.Raw940.lastTrace() != N ||
         r.Raw940.lastSample() != 768)
-        return fail(error, QStringLiteral("the record holds no 940 samples"));
+        return fail(QStringLiteral("the record holds no 940 samples"));
     ZvxHeader h = r.Zvx;
+    ZvxHeaderWriter fields(h);
     if (r.FileKind == KindZvx4) {
         h.put<int16_t>(ZvxHeader::OffIdentifier, -4);
     } else {
         h.put<int16_t>(ZvxHeader::OffIdentifier, -3);
-        // The record part: what a VXD record brings.
-        h.put<int32_t>(ZvxHeader::OffStoredTraces, r.XDataSize);
-        for (int i = 0; i < 3; ++i)
-            h.Bytes[static_cast<size_t>(ZvxHeader::OffFirstSaveBytes + i)] = 0;
-        h.putPadded(ZvxHeader::OffSerialNo, ZvxHeader::LenSerialNo, encodeSystemText(r.SerialNo));
-        h.putPadded(ZvxHeader::OffMeasureDate, ZvxHeader::LenMeasureDate,
-                    encodeSystemText(r.MeasureDate));
-        h.put<int32_t>(ZvxHeader::OffDataNo, r.DataNo);
-        h.put<int16_t>(ZvxHeader::OffYDataSize, static_cast<int16_t>(r.YDataSize));
-        h.Bytes[ZvxHeader::OffXScale] = static_cast<uint8_t>(r.XScale);
-        h.put<int16_t>(ZvxHeader::OffXAdjust, static_cast<int16_t>(r.XAdjust));
-        h.Bytes[ZvxHeader::OffPrcsAsMS] = static_cast<uint8_t>(r.PrcsAsMS);
-        h.put<int32_t>(ZvxHeader::OffProcessingLine, r.ProcessingLine);
-        h.Bytes[ZvxHeader::OffPeak] = static_cast<uint8_t>(r.PeakFlag);
-        h.Bytes[ZvxHeader::OffHandle] = static_cast<uint8_t>(r.Handle);
-        h.put<float>(ZvxHeader::OffXPitch, r.XPitch);
-        h.Bytes[ZvxHeader::OffTireOption] = static_cast<uint8_t>(r.TireOption);
+        putRecordPart(r, h, fields);
     }
-    // The display part, from the saved settings. The permittivity is kept to one decimal.
-    const float perm =
-        static_cast<float>(roundHalfEven(static_cast<double>(r.Saved.Permittivity) * 10.0) / 10.0);
-    h.put<float>(ZvxHeader::OffPermittivity, perm);
-    h.Bytes[ZvxHeader::OffGainBand] = static_cast<uint8_t>(r.Saved.GainMode);
-    h.Bytes[ZvxHeader::OffGainStep] = static_cast<uint8_t>(r.Saved.Gain - 1);
-    h.Bytes[ZvxHeader::OffViewRange] = static_cast<uint8_t>(r.Saved.ViewRange);
-    if (const int c = ZvxCodes::fileCodeOfProc(r.Saved.ProcCode); c >= 0)
-        h.Bytes[ZvxHeader::OffProcCode] = static_cast<uint8_t>(c);
-    if (const int c = ZvxCodes::fileCodeOfColor(r.Saved.ColorCode); c >= 0)
-        h.Bytes[ZvxHeader::OffColorCode] = static_cast<uint8_t>(c);
-    h.Bytes[ZvxHeader::OffDirection] = static_cast<uint8_t>(r.Saved.Direction);
-    if (const int c = ZvxCodes::unitCodeOf(r.Saved.XUnit); c >= 0)
-        h.Bytes[ZvxHeader::OffXUnit] = static_cast<uint8_t>(c);
-    if (const int c = ZvxCodes::unitCodeOf(r.Saved.YUnit); c >= 0)
-        h.Bytes[ZvxHeader::OffYUnit] = static_cast<uint8_t>(c);
-    // Mark slots.
-    for (int g = 0; g < MarkGroups940; ++g) {
-        for (int i = 1; i <= MarksPerGroup940; ++i) {
-            const Mark940& m = r.Marks940[static_cast<size_t>(g)][static_cast<size_t>(i)];
-            const int off = ZvxHeader::OffMarkSlots + MarkSlotOf(g, i) * ZvxHeader::MarkSlotSize;
-            const bool used = m.InUse == FlagTrue;
-            h.put<int32_t>(off, used ? m.X : 0);
-            h.put<int16_t>(off + 4, used ? static_cast<int16_t>(m.Y) : int16_t{0});
-            h.Bytes[static_cast<size_t>(off + 6)] = 0;
-        }
-    }
+    putDisplayPart(r, h, fields);
+    putMarkSlots(r, h, fields);
+    if (!fields.result())
+        return fields.result();
 
-    // The file: header, then the trace records, which start inside the header's reserved tail.
+    // The file: header, then the trace records. The first record starts inside the header's
+    // reserved tail; the trace data wins there, and its words 1..768 are 0 like those of every
+    // special trace.
     constexpr int Words = 1537;
     const qint64 size = 12294 + static_cast<qint64>(N) * Words * 2;
     std::vector<int16_t> out(static_cast<size_t>(size / 2), 0);
     auto* bytes = reinterpret_cast<uint8_t*>(out.data());
-    std::memcpy(bytes, h.Bytes.data(), ZvxHeader::Size);
+    std::memcpy(bytes, h.Bytes.data(), 3072);
     const bool withSecond = r.FileKind == KindZvx4;
-    bool fits = true;
-    auto put16 = [&fits](int32_t v, uint8_t* at) {
+    int badTrace = 0;
+    int32_t badValue = 0;
+    auto put16 = [&](int32_t v, uint8_t* at, int trace) {
         int16_t w = 0;
-        fits = narrow(v, w) && fits;
+        if (!narrow(v, w) && badTrace == 0) {
+            badTrace = trace == 0 ? INT_MIN : trace;
+            badValue = v;
+        }
         std::memcpy(at, &w, 2);
     };
     auto record = [&](int trace, qint64 offset, bool second) {
         uint8_t* rec = bytes + offset;
         const int32_t* x = r.Raw940.trace(trace);
-        put16(x[0], rec);
+        put16(x[0], rec, trace);
         if (second && r.Raw940A.hasTrace(trace)) {
             const int32_t* xa = r.Raw940A.trace(trace);
             for (int v = 1; v <= 768; ++v)
-                put16(xa[v], rec + 2 * v);
+                put16(xa[v], rec + 2 * v, trace);
         }
         for (int v = 1; v <= 768; ++v)
-            put16(x[v], rec + 2 * (768 + v));
+            put16(x[v], rec + 2 * (768 + v), trace);
     };
     record(0, 3072, false);
     record(-1, 6146, false);
     record(-3, 9220, false);
     for (int k = 1; k <= N; ++k)
         record(k, 12294 + static_cast<qint64>(k - 1) * Words * 2, withSecond);
-    if (!fits)
-        return fail(error, QStringLiteral("a sample does not fit 16 bits"));
+    if (badTrace != 0)
+        return fail(QStringLiteral("trace %1: sample %2 does not fit 16 bits")
+                        .arg(badTrace == INT_MIN ? 0 : badTrace)
+                        .arg(badValue));
 
-    // An existing file is written over from its start and not shortened.
-    QFile existing(path);
-    QByteArray tail;
-    if (existing.open(QIODevice::ReadOnly) && existing.size() > size) {
-        existing.seek(size);
-        tail = existing.readAll();
-    }
-    existing.close();
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return fail(error, QStringLiteral("%1: %2").arg(path, f.errorString()));
-    f.write(reinterpret_cast<const char*>(bytes), size);
-    f.write(tail);
-    if (!commit(f, path, error))
-        return false;
+    if (WriteResult res =
+            saveBytes(path, {QByteArrayView(reinterpret_cast<const char*>(bytes), size)});
+        !res)
+        return res;
     r.Zvx = h;
     // Bytes 3072.. of the stored header are the first bytes of the trace-0 record.
     std::memcpy(r.Zvx.Bytes.data() + 3072, bytes + 3072, ZvxHeader::Size - 3072);
     if (r.FileKind == KindVxd)
         r.FileKind = KindZvx3;
-    return true;
+    return WriteResult::success();
 }
 
 } // namespace rebar

@@ -103,12 +103,14 @@ private:
 
 ReadResult endOfInput(const LineReader& in, const char* where) {
     if (in.tooLong())
-        return fail(QStringLiteral("a line longer than %1 bytes %2")
-                        .arg(MaxLine)
-                        .arg(QLatin1String(where)));
+        return ReadResult::failure(FailureKind::NotMeasurementFile,
+                                   QStringLiteral("a line longer than %1 bytes %2")
+                                       .arg(MaxLine)
+                                       .arg(QLatin1String(where)));
     if (in.readError())
         return fail(QStringLiteral("the file cannot be read"));
-    return fail(QStringLiteral("the file ends %1").arg(QLatin1String(where)));
+    return ReadResult::failure(FailureKind::Truncated,
+                               QStringLiteral("the file ends %1").arg(QLatin1String(where)));
 }
 
 template <typename T> bool toInteger(const QString& text, T& out) {
@@ -363,7 +365,8 @@ ReadResult ReadText730(MeasurementRecord& r, const ReadContext&) {
     r.Direction = 1;
     QFile f(r.FilePath);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return fail(QStringLiteral("the file cannot be opened: %1").arg(f.errorString()));
+        return ReadResult::systemFailure(QStringLiteral("the file cannot be opened"),
+                                         f.errorString());
     const qint64 length = f.size();
     LineReader in(f);
     QByteArrayView bytes;
@@ -373,7 +376,9 @@ ReadResult ReadText730(MeasurementRecord& r, const ReadContext&) {
     QString line = decodeSystemText(bytes.toByteArray());
     qint64 headerBytes = lineBytes;
     if (!line.contains(Signature))
-        return fail(QStringLiteral("the first line does not hold \"%1\"").arg(Signature));
+        return ReadResult::failure(
+            FailureKind::NotMeasurementFile,
+            QStringLiteral("the first line does not hold \"%1\"").arg(Signature));
 
     // 3. The header lines up to the one that begins with "END". Marker lines (line 1 on) are
     // collected on the way and take effect once the samples are read (step 8), the first bad
@@ -406,9 +411,11 @@ ReadResult ReadText730(MeasurementRecord& r, const ReadContext&) {
     const qint64 after = length - headerBytes;
     // Binary: the stream after the gap; text: at least a digit and a line end a byte.
     if ((!hex && after - StreamGap < streamBytes) || (hex && after < 2 * streamBytes - 1))
-        return fail(QStringLiteral("%1 traces need %2 bytes of samples, the file holds fewer")
-                        .arg(n)
-                        .arg(streamBytes));
+        return ReadResult::failure(FailureKind::CountBeyondFile,
+                                   QStringLiteral("%1 traces need %2 bytes of samples, the file "
+                                                  "holds fewer")
+                                       .arg(n)
+                                       .arg(streamBytes));
     if (!r.Raw730.allocate(-1, n, Family730::RawLast) ||
         !r.Samples730.allocate(-1, n, Family730::DDLast) ||
         !r.Work730.allocate(1, n, Family730::RawLast) ||
@@ -424,8 +431,8 @@ ReadResult ReadText730(MeasurementRecord& r, const ReadContext&) {
     if (!hex) {
         if (!f.seek(headerBytes + StreamGap) ||
             f.read(reinterpret_cast<char*>(buf.get()), streamBytes) != streamBytes)
-            return fail(
-                QStringLiteral("the sample records cannot be read: %1").arg(f.errorString()));
+            return ReadResult::systemFailure(QStringLiteral("the sample records cannot be read"),
+                                             f.errorString());
     } else {
         // The bytes follow the first line that is "END" in any case: the header's last line, or
         // a later one when that line only began with "END".
@@ -453,10 +460,11 @@ ReadResult ReadText730(MeasurementRecord& r, const ReadContext&) {
         if (in.readError() || in.tooLong())
             return endOfInput(in, "inside the hexadecimal lines");
         if (count < streamBytes)
-            return fail(QStringLiteral("%1 hexadecimal lines, %2 traces need %3")
-                            .arg(count)
-                            .arg(n)
-                            .arg(streamBytes));
+            return ReadResult::failure(FailureKind::CountBeyondFile,
+                                       QStringLiteral("%1 hexadecimal lines, %2 traces need %3")
+                                           .arg(count)
+                                           .arg(n)
+                                           .arg(streamBytes));
     }
     f.close();
 

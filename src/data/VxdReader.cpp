@@ -59,10 +59,13 @@ public:
 
 private:
     ReadResult endOfInput() const {
-        return fail(m_in.readError()      ? QStringLiteral("the file cannot be read")
-                    : m_in.fieldTooLong() ? QStringLiteral("the header has a field that does "
-                                                           "not end")
-                                          : QStringLiteral("the header has no END record"));
+        if (m_in.readError())
+            return fail(QStringLiteral("the file cannot be read"));
+        if (m_in.fieldTooLong())
+            return ReadResult::failure(FailureKind::NotMeasurementFile,
+                                       QStringLiteral("the header has a field that does not end"));
+        return ReadResult::failure(FailureKind::Truncated,
+                                   QStringLiteral("the header has no END record"));
     }
     static ReadResult badValue(const QByteArray& key, QByteArrayView v) {
         return fail(QStringLiteral("header \"%1\": \"%2\" is not a number that fits the field")
@@ -88,8 +91,10 @@ private:
             const QString text = decodeSystemText(v.toByteArray());
             const QDate d = ParseDateText(text);
             if (!d.isValid())
-                return fail(
-                    QStringLiteral("header \"Date\": \"%1\" is not a date").arg(text.left(40)));
+                return ReadResult::failure(
+                    FailureKind::BadDate,
+                    QStringLiteral("header \"Date\": \"%1\" is not a date").arg(text.left(40)),
+                    text.left(40));
             r.MeasureDate = ShortDateText(d);
         } else if (key == "Time") {
             r.MeasureTime = decodeSystemText(v.toByteArray());
@@ -217,12 +222,14 @@ ReadResult readBinaryData(QFile& f, qint64 headerEnd, MeasurementRecord& r,
         (qint64(r.XDataSize) + 3) * TraceBytes + qint64(r.MarkCount) * MarkBytes;
     const qint64 start = length - blockBytes;
     if (start < headerEnd)
-        return fail(QStringLiteral("%1 traces and %2 marks need %3 bytes, the file holds %4 "
-                                   "after its header")
-                        .arg(r.XDataSize)
-                        .arg(r.MarkCount)
-                        .arg(blockBytes)
-                        .arg(length - headerEnd));
+        return ReadResult::failure(
+            FailureKind::CountBeyondFile,
+            QStringLiteral("%1 traces and %2 marks need %3 bytes, the file holds %4 "
+                           "after its header")
+                .arg(r.XDataSize)
+                .arg(r.MarkCount)
+                .arg(blockBytes)
+                .arg(length - headerEnd));
     if (!r.Raw940.allocate(-3, n, R) || !r.Samples940.allocate(-3, n, Family940::DDLast) ||
         !r.Work940.allocate(1, n, R) || !r.Work940x2.allocate(1, n, Family940::DDLast))
         return fail(QStringLiteral("not enough memory for %1 traces").arg(n));
@@ -232,7 +239,8 @@ ReadResult readBinaryData(QFile& f, qint64 headerEnd, MeasurementRecord& r,
     if (!buf)
         return fail(QStringLiteral("not enough memory for %1 traces").arg(n));
     if (!f.seek(start) || f.read(reinterpret_cast<char*>(buf.get()), keptBytes) != keptBytes)
-        return fail(QStringLiteral("the data block cannot be read: %1").arg(f.errorString()));
+        return ReadResult::systemFailure(QStringLiteral("the data block cannot be read"),
+                                         f.errorString());
 
     const uchar* p = buf.get();
     auto store = [&p](int32_t* x) {
@@ -301,9 +309,11 @@ ReadResult readTextData(QuotedFields& in, qint64 length, MeasurementRecord& r,
     // Every value takes at least a digit and a separator.
     const qint64 values = (qint64(n) + 3) * Samples;
     if (length - in.fieldEnd() < 2 * values - 1)
-        return fail(QStringLiteral("%1 traces need %2 values, the file cannot hold them")
-                        .arg(n)
-                        .arg(values));
+        return ReadResult::failure(
+            FailureKind::CountBeyondFile,
+            QStringLiteral("%1 traces need %2 values, the file cannot hold them")
+                .arg(n)
+                .arg(values));
     if (!r.Raw940.allocate(-3, n, R) || !r.Samples940.allocate(-3, n, Family940::DDLast) ||
         !r.Work940.allocate(1, n, R) || !r.Work940x2.allocate(1, n, Family940::DDLast))
         return fail(QStringLiteral("not enough memory for %1 traces").arg(n));
@@ -311,7 +321,8 @@ ReadResult readTextData(QuotedFields& in, qint64 length, MeasurementRecord& r,
     QByteArrayView field;
     auto value = [&](int32_t& out, const char* what, qint64 index) {
         if (!in.next(field))
-            return fail(
+            return ReadResult::failure(
+                FailureKind::Truncated,
                 QStringLiteral("the file ends before %1 %2").arg(QLatin1String(what)).arg(index));
         if (!fieldToInt32(field, out))
             return fail(QStringLiteral("%1 %2: \"%3\" is not a 32-bit integer")
@@ -372,7 +383,8 @@ ReadResult ReadVxd(MeasurementRecord& r, const ReadContext& ctx) {
         return fail(QStringLiteral("a VXD file name must start with B or T"));
     QFile f(r.FilePath);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return fail(QStringLiteral("the file cannot be opened: %1").arg(f.errorString()));
+        return ReadResult::systemFailure(QStringLiteral("the file cannot be opened"),
+                                         f.errorString());
     const qint64 length = f.size();
 
     r.LoadStage = Stage::Header001;

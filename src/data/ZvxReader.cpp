@@ -101,7 +101,8 @@ ReadResult readHeaderFields(MeasurementRecord& r) {
 ReadResult ReadZvx(MeasurementRecord& r, const ReadContext& ctx) {
     QFile f(r.FilePath);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return fail(QStringLiteral("the file cannot be opened: %1").arg(f.errorString()));
+        return ReadResult::systemFailure(QStringLiteral("the file cannot be opened"),
+                                         f.errorString());
     const qint64 length = f.size();
 
     // 1. The limit of kept traces from the number of records the size suggests.
@@ -113,7 +114,9 @@ ReadResult ReadZvx(MeasurementRecord& r, const ReadContext& ctx) {
     // 2, 3. The header image; its identifier tells the kind.
     char* header = reinterpret_cast<char*>(r.Zvx.Bytes.data());
     if (f.read(header, H::Size) != H::Size)
-        return fail(QStringLiteral("the file is shorter than its %1-byte header").arg(H::Size));
+        return ReadResult::failure(
+            FailureKind::Truncated,
+            QStringLiteral("the file is shorter than its %1-byte header").arg(H::Size));
     r.FileKind = r.Zvx.get<int16_t>(H::OffIdentifier) == -3 ? KindZvx3 : KindZvx4;
 
     // 4. Tyre and speed options select captions of three and four entries.
@@ -134,7 +137,9 @@ ReadResult ReadZvx(MeasurementRecord& r, const ReadContext& ctx) {
                                    "one")
                         .arg(stored));
     if (estimate < 1)
-        return fail(QStringLiteral("the file holds no trace record (%1 bytes)").arg(length));
+        return ReadResult::failure(
+            FailureKind::Truncated,
+            QStringLiteral("the file holds no trace record (%1 bytes)").arg(length));
     const auto n = static_cast<int32_t>(std::min<qint64>({stored, maxTraces, estimate}));
     const qint64 areaEnd = OffMeasured + qint64(n) * RecordBytes;
     r.TraceCount = n;
@@ -155,7 +160,8 @@ ReadResult ReadZvx(MeasurementRecord& r, const ReadContext& ctx) {
     if (!words)
         return fail(QStringLiteral("not enough memory for %1 traces").arg(n));
     if (!f.seek(OffTrace0) || f.read(reinterpret_cast<char*>(words.get()), areaBytes) != areaBytes)
-        return fail(QStringLiteral("the trace records cannot be read: %1").arg(f.errorString()));
+        return ReadResult::systemFailure(QStringLiteral("the trace records cannot be read"),
+                                         f.errorString());
     f.close();
     auto record = [&words](qint64 offset) { return words.get() + (offset - OffTrace0) / 2; };
     storeSpecial(record(OffTrace0), r.Raw940.trace(0));

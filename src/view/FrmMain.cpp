@@ -219,7 +219,7 @@ bool FrmMain::OpenSequence(bool withProgress) {
     if (!DetectFileKind(m_rec)) {
         if (withProgress && IsBadVxdName(m_rec))
             m_rec.LoadStage = Stage::FType001;
-        FailOpen(withProgress);
+        FailOpen(withProgress, ExplainDetectionFailure(m_rec));
         return false;
     }
     ProgressDialog& dlg = platform().progress();
@@ -245,8 +245,8 @@ bool FrmMain::OpenSequence(bool withProgress) {
         }
     };
     ctx.pumpEvents = [] { platform().processEvents(); };
-    if (!ReadMeasurementFile(m_rec, ctx)) {
-        FailOpen(withProgress);
+    if (const ReadResult res = ReadMeasurementFile(m_rec, ctx); !res) {
+        FailOpen(withProgress, res);
         return false;
     }
     if (m_rec.is940()) {
@@ -262,7 +262,7 @@ bool FrmMain::OpenSequence(bool withProgress) {
     m_hsc->setValue(1);
     m_hsc->blockSignals(false);
     if (!RefreshView(m_hsc->value(), 1, 1, 1, 1, 1)) {
-        FailOpen(withProgress);
+        FailOpen(withProgress, ReadResult());
         return false;
     }
     if (withProgress)
@@ -282,8 +282,11 @@ bool FrmMain::OpenSequence(bool withProgress) {
     return true;
 }
 
-void FrmMain::FailOpen(bool withStage) {
-    const QString text = (withStage ? m_rec.LoadStage : QString()) + message(21);
+void FrmMain::FailOpen(bool withStage, const ReadResult& why) {
+    QString text = (withStage ? m_rec.LoadStage : QString()) + message(21);
+    // The reader's reason on a line of its own.
+    if (const QString line = FailureLine(why, program().settings.Language); !line.isEmpty())
+        text += QLatin1Char('\n') + line;
     platform().messageBox(text, m_rec.FilePath, MsgIcon::Warning);
     if (m_rec.ProgressShown == FlagTrue)
         platform().progress().close();

@@ -4,6 +4,7 @@
 // and forwards events to the core operations of the record; it holds no algorithm itself.
 
 #include "data/MeasurementRecord.h"
+#include "data/ReadResult.h"
 #include "view/ViewImages.h"
 #include "view/ViewState.h"
 
@@ -137,14 +138,14 @@ private:
     int CheckedIndex(const QString& array, int count) const;
     void ApplyDirectionRange(int v);
     void ApplyFixedHeight();
-    bool WriteRecord(const QString& path);
+    WriteResult WriteRecord(const QString& path);
     QAction* addItem(QMenu* menu, const QString& array, int index, const QString& text);
     QMenu* addSubmenu(QMenu* menu, const QString& array, int index, const QString& submenuName,
                       const QString& text);
     void LoadView();
     void ApplyCreationDefaults();
     bool OpenSequence(bool withProgress);
-    void FailOpen(bool withStage);
+    void FailOpen(bool withStage, const ReadResult& why);
     void SetMenuStates();
     void UpdateWindowCaption();
     void OnScroll(int value);

@@ -19,20 +19,28 @@ namespace rebar {
 
 // ---- Saving -------------------------------------------------------------------------------
 
-bool FrmMain::WriteRecord(const QString& path) {
-    QString error;
-    return m_rec.is940() ? WriteZvx(m_rec, path, &error) : WriteRdd(m_rec, path, &error);
+namespace {
+// MSG2 and, on a line of its own, why the file was not written.
+void showSaveFailure(const WriteResult& res, const QString& title) {
+    platform().messageBox(message(2) + QLatin1Char('\n') +
+                              FailureLine(res, program().settings.Language),
+                          title, MsgIcon::Warning);
+}
+} // namespace
+
+WriteResult FrmMain::WriteRecord(const QString& path) {
+    return m_rec.is940() ? WriteZvx(m_rec, path) : WriteRdd(m_rec, path);
 }
 
 void FrmMain::SaveCommand() {
     const int k = m_rec.FileKind;
     if (k != KindRdd && k != KindZvx3 && k != KindZvx4)
         return;
-    if (WriteRecord(m_rec.FilePath)) {
+    if (const WriteResult res = WriteRecord(m_rec.FilePath); res) {
         platform().messageBox(message(3), m_rec.FilePath, MsgIcon::Information);
         m_rec.Modified = 0;
     } else {
-        platform().messageBox(message(2), m_rec.FilePath, MsgIcon::Warning);
+        showSaveFailure(res, m_rec.FilePath);
     }
 }
 
@@ -49,8 +57,8 @@ int FrmMain::SaveAsCommand(bool quiet) {
                                                   QDir(dir).filePath(proposal), ext);
     if (!chosen)
         return 2;
-    if (!WriteRecord(*chosen)) {
-        platform().messageBox(message(2), m_rec.FilePath, MsgIcon::Warning);
+    if (const WriteResult res = WriteRecord(*chosen); !res) {
+        showSaveFailure(res, m_rec.FilePath);
         return 1;
     }
     SetRecordPath(m_rec, *chosen);
@@ -68,11 +76,12 @@ bool FrmMain::SaveBeforeClose() {
     const int k = m_rec.FileKind;
     if (k == KindText730 || k == KindVxd)
         return SaveAsCommand(false) == 0;
-    if (WriteRecord(m_rec.FilePath)) {
+    const WriteResult res = WriteRecord(m_rec.FilePath);
+    if (res) {
         m_rec.Modified = 0;
         return true;
     }
-    platform().messageBox(message(2), m_rec.FilePath, MsgIcon::Warning);
+    showSaveFailure(res, m_rec.FilePath);
     return false;
 }
 

@@ -391,16 +391,23 @@ bool buildRecord(const Scene& scene, int32_t kind, MeasurementRecord& r, QString
     return ok || fail(error, QStringLiteral("not enough memory for %1 traces").arg(scene.traces));
 }
 
+namespace {
+// The program's own writer's result, its reason in error.
+bool written(const WriteResult& res, QString* error) {
+    return res.ok || fail(error, res.reason);
+}
+} // namespace
+
 bool writeRdd(const Scene& scene, const QString& path, QString* error) {
     MeasurementRecord r;
-    return buildRecord(scene, KindRdd, r, error) && WriteRdd(r, path, error);
+    return buildRecord(scene, KindRdd, r, error) && written(WriteRdd(r, path), error);
 }
 
 bool writeZvx(const Scene& scene, const QString& path, int32_t kind, QString* error) {
     if (kind != KindZvx3 && kind != KindZvx4)
         return fail(error, QStringLiteral("a ZVX file is of kind 9 or 10"));
     MeasurementRecord r;
-    return buildRecord(scene, kind, r, error) && WriteZvx(r, path, error);
+    return buildRecord(scene, kind, r, error) && written(WriteZvx(r, path), error);
 }
 
 bool writeVxd(const Scene& scene, const QString& path, bool binary, QString* error) {
