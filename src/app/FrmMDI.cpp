@@ -103,6 +103,13 @@ bool FrmMDI::StartUp(bool checkInstance) {
     ApplyMainCaptions();
     m_views.clear();
     m_views.emplace_back();
+    // Settings that could not be used are named once, with the defaults that stand instead.
+    if (!program().IgnoredSettings.empty()) {
+        ui.messageBox(
+            IgnoredSettingsMessage(program().IgnoredSettings, program().settings.Language),
+            program().language.WindowTitle, MsgIcon::Warning);
+        program().IgnoredSettings.clear();
+    }
     return true;
 }
 
@@ -221,7 +228,7 @@ void FrmMDI::reapplyLanguageIfChanged() {
     if (s.StartLanguage == s.Language)
         return;
     QString error;
-    if (!ReadSettingsAndLanguage(&error)) {
+    if (!ReapplyLanguage(&error)) {
         platform().messageBox(QStringLiteral("FileOpenErr"), QString(), MsgIcon::Warning);
         QApplication::exit(1);
         return;

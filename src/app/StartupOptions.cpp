@@ -67,84 +67,11 @@ bool ApplySettingOverrides(const QStringList& overrides, QString* error) {
         const qsizetype eq = o.indexOf(QLatin1Char('='));
         const QString key = o.left(eq).trimmed();
         const QString value = eq < 0 ? QString() : o.mid(eq + 1).trimmed();
-        struct Int16Key {
-            const char* name;
-            int16_t* field;
-        };
-        const Int16Key ints[] = {
-            {"Tab", &s.Tab},
-            {"GradationSystem730", &s.GradationSystem730},
-            {"GradationSystem940", &s.GradationSystem940},
-            {"IndicationRange730", &s.IndicationRange730},
-            {"IndicationRange940", &s.IndicationRange940},
-            {"Direction730", &s.Direction730},
-            {"Direction940", &s.Direction940},
-            {"Sensitivity730", &s.Sensitivity730},
-            {"Sensitivity940", &s.Sensitivity940},
-            {"RelativePermittivitySetting730", &s.RelativePermittivitySetting730},
-            {"RelativePermittivitySetting940", &s.RelativePermittivitySetting940},
-            {"PuttingOnMagnification", &s.PuttingOnMagnification},
-            {"PictureProc730", &s.PictureProc730},
-            {"PictureProc940", &s.PictureProc940},
-            {"Unit", &s.Unit},
-            {"Unit940", &s.Unit940},
-            {"AModePrint", &s.AModePrint},
-            {"CrossCursorPrint", &s.CrossCursorPrint},
-            {"SensPrint", &s.SensPrint},
-            {"UseModelPrint", &s.UseModelPrint},
-            {"MeasurementDatePrint", &s.MeasurementDatePrint},
-            {"CreationDatePrint", &s.CreationDatePrint},
-            {"PrintingForm", &s.PrintingForm},
-        };
-        bool known = false;
-        for (const Int16Key& k : ints) {
-            if (key.compare(QLatin1String(k.name), Qt::CaseInsensitive) != 0)
-                continue;
-            known = true;
-            if (!settingsTextToInt16(value, *k.field)) {
-                if (error)
-                    *error = QStringLiteral("%1: \"%2\" is not a 16-bit number").arg(key, value);
-                return false;
-            }
-        }
-        const std::pair<const char*, float*> singles[] = {
-            {"RelativePermittivity730", &s.RelativePermittivity730},
-            {"RelativePermittivity940", &s.RelativePermittivity940},
-        };
-        for (const auto& [name, field] : singles) {
-            if (key.compare(QLatin1String(name), Qt::CaseInsensitive) != 0)
-                continue;
-            known = true;
-            if (!settingsTextToSingle(value, *field)) {
-                if (error)
-                    *error = QStringLiteral("%1: \"%2\" is not a number").arg(key, value);
-                return false;
-            }
-        }
-        const std::pair<const char*, QString*> texts[] = {
-            {"Language", &s.Language},         {"DistanceUnit", &s.DistanceUnit},
-            {"DepthUnit", &s.DepthUnit},       {"DistanceUnit940", &s.DistanceUnit940},
-            {"DepthUnit940", &s.DepthUnit940},
-        };
-        for (const auto& [name, field] : texts) {
-            if (key.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) {
-                known = true;
-                *field = value;
-            }
-        }
-        if (!known) {
-            if (error)
-                *error = QStringLiteral("unknown setting %1").arg(key);
+        if (!ApplySetting(s, key, value, error))
             return false;
-        }
     }
     // A language given here is the one the tables must hold.
-    if (s.StartLanguage != s.Language) {
-        if (!ReadLanguage(program().language, languageFilePath(s.Language), error))
-            return false;
-        s.StartLanguage = s.Language;
-    }
-    return true;
+    return s.StartLanguage == s.Language || ReapplyLanguage(error);
 }
 
 } // namespace rebar

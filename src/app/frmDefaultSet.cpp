@@ -70,10 +70,6 @@ QStringList captionRange(int first, int last) {
     return out;
 }
 
-void write(const char* section, const char* key, const QString& value) {
-    IniWrite(QLatin1String(section), QLatin1String(key), value, settingsFilePath());
-}
-
 } // namespace
 
 frmDefaultSet::frmDefaultSet(QWidget* parent) : QDialog(parent) {
@@ -305,6 +301,24 @@ void frmDefaultSet::loadFamilyTab(FamilyTab& tab) {
 
 // ---- OK and Cancel -----------------------------------------------------------------------
 
+// Writes one key; the first failure is kept to be told when the dialog closes.
+void frmDefaultSet::write(const char* section, const char* key, const QString& value) {
+    QString error;
+    if (!IniWrite(QLatin1String(section), QLatin1String(key), value, settingsFilePath(), &error) &&
+        m_writeError.isEmpty())
+        m_writeError = error;
+}
+
+// A failed write of Default.ini is told with MSG2 and the system's reason; the in-memory
+// settings keep what was chosen for this run.
+void frmDefaultSet::reportWriteFailure() {
+    if (m_writeError.isEmpty())
+        return;
+    platform().messageBox(message(2) + QLatin1Char('\n') + m_writeError, QString(),
+                          MsgIcon::Warning);
+    m_writeError.clear();
+}
+
 void frmDefaultSet::writeTab() {
     program().settings.Tab = static_cast<int16_t>(m_tabs->currentIndex());
     write("Tab", "Tab", QString::number(m_tabs->currentIndex()));
@@ -327,8 +341,10 @@ bool frmDefaultSet::validPermittivity(const QLineEdit* box) {
 
 bool frmDefaultSet::Ok() {
     writeTab();
-    if (!validPermittivity(m_730.permittivity) || !validPermittivity(m_940.permittivity))
+    if (!validPermittivity(m_730.permittivity) || !validPermittivity(m_940.permittivity)) {
+        reportWriteFailure();
         return false;
+    }
     Settings& s = program().settings;
     const QString chosen = m_language->currentText().toUpper();
     if (chosen == QLatin1String("JAPANESE"))
@@ -361,6 +377,7 @@ bool frmDefaultSet::Ok() {
     write("PictureProc", "PuttingOnMagnification", QString::number(s.PuttingOnMagnification));
     writeFamily(m_730, 6);
     writeFamily(m_940, 6);
+    reportWriteFailure();
     accept();
     return true;
 }
@@ -428,6 +445,7 @@ void frmDefaultSet::writeFamily(const FamilyTab& tab, int what) {
 
 void frmDefaultSet::Cancel() {
     writeTab();
+    reportWriteFailure();
     reject();
 }
 

@@ -50,6 +50,8 @@ private:
     void loadSystemTab();
     void loadFamilyTab(FamilyTab& tab);
     bool validPermittivity(const QLineEdit* box);
+    void write(const char* section, const char* key, const QString& value);
+    void reportWriteFailure();
     void writeTab();
     void writeFamily(const FamilyTab& tab, int what);
     static void enableChoice(const Choice& c);
@@ -59,7 +61,8 @@ private:
     std::array<QButtonGroup*, 7> m_printOptions{}; // Option0..Option6
     FamilyTab m_730;
     FamilyTab m_940;
-    bool m_echo = false; // stops the magnification lists from echoing each other
+    bool m_echo = false;  // stops the magnification lists from echoing each other
+    QString m_writeError; // the first failed write of Default.ini, told when the dialog closes
 };
 
 } // namespace rebar

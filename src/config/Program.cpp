@@ -9,9 +9,18 @@ Program& program() {
 
 bool ReadSettingsAndLanguage(QString* error) {
     Program& p = program();
-    if (!ReadSettings(p.settings, settingsFilePath(), error))
+    p.IgnoredSettings.clear();
+    if (!ReadSettings(p.settings, settingsFilePath(), &p.IgnoredSettings, error))
         return false;
     return ReadLanguage(p.language, languageFilePath(p.settings.Language), error);
+}
+
+bool ReapplyLanguage(QString* error) {
+    Settings& s = program().settings;
+    if (!ReadLanguage(program().language, languageFilePath(s.Language), error))
+        return false;
+    s.StartLanguage = s.Language;
+    return true;
 }
 
 } // namespace rebar

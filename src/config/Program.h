@@ -17,6 +17,9 @@ struct Program {
     CalibrationTables tables;
     int16_t MaxTraces = 6000;  // largest 940-family trace count kept
     int16_t OpenForReport = 0; // -1 while the report designer opens files
+    // Keys of Default.ini whose values could not be used at the last read (their defaults
+    // stand); the main frame tells the user once at start-up.
+    std::vector<IgnoredSetting> IgnoredSettings;
 };
 
 Program& program();
@@ -30,7 +33,12 @@ inline const QString& message(int n) {
 }
 
 // Reads the settings and then the language file of the configured language into the program
-// state: the start-up read and the language re-apply. False when either half fails.
+// state: the start-up read. False when either half fails.
 bool ReadSettingsAndLanguage(QString* error = nullptr);
+
+// The language re-apply after the initial-settings dialog changed Language: reads the language
+// file of the in-memory Language, which then is the start language. The in-memory settings are
+// what the dialog chose, so they stand even where Default.ini could not be written.
+bool ReapplyLanguage(QString* error = nullptr);
 
 } // namespace rebar

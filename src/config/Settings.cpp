@@ -31,129 +31,160 @@ bool settingsTextToSingle(const QString& text, float& out) {
 
 namespace {
 
-// Reads the keys in order; the first bad number stops the read.
-class Reader {
-public:
-    Reader(const QString& path, QString* error) : m_ini(path), m_error(error) {}
+const char* const Languages[] = {"JP", "EN", nullptr};
+const char* const UnitWords[] = {"mm", "cm", "m", "inch", nullptr};
 
-    bool int16(const char* section, const char* key, int16_t def, int16_t& out) {
-        const QString text =
-            m_ini.read(QLatin1String(section), QLatin1String(key), QString::number(def));
-        if (settingsTextToInt16(text, out))
-            return true;
-        return fail(key, text);
-    }
-    bool single(const char* section, const char* key, float def, float& out) {
-        const QString text =
-            m_ini.read(QLatin1String(section), QLatin1String(key), QString::number(def));
-        if (settingsTextToSingle(text, out))
-            return true;
-        return fail(key, text);
-    }
-    void text(const char* section, const char* key, const QString& def, QString& out) {
-        out = m_ini.read(QLatin1String(section), QLatin1String(key), def);
-    }
-
-private:
-    bool fail(const char* key, const QString& text) {
-        if (m_error)
-            *m_error =
-                QStringLiteral("%1: \"%2\" is not a 16-bit number").arg(QLatin1String(key), text);
-        return false;
-    }
-    IniSnapshot m_ini; // the file is read once for all keys
-    QString* m_error;
+// One key of Default.ini: where it lives, the member it fills and what it allows. Numbers
+// allow lo..hi, and -1 too where the key can say "keep the file's value"; texts allow the words
+// of their list (compared without regard to case, stored as listed).
+struct KeySpec {
+    const char* section;
+    const char* key;
+    int16_t Settings::*int16 = nullptr;
+    float Settings::*single = nullptr;
+    QString Settings::*text = nullptr;
+    double lo = 0, hi = 0;
+    bool keepFile = false;
+    const char* const* words = nullptr;
 };
+
+constexpr KeySpec number(const char* section, const char* key, int16_t Settings::*field, int lo,
+                         int hi, bool keepFile = false) {
+    return {section, key, field, nullptr, nullptr, double(lo), double(hi), keepFile, nullptr};
+}
+constexpr KeySpec display(const char* key, int16_t Settings::*field, int lo, int hi) {
+    return number("PictureProc", key, field, lo, hi, true);
+}
+constexpr KeySpec permittivity(const char* key, float Settings::*field) {
+    return {"PictureProc", key, nullptr, field, nullptr, 2.0, 20.0, false, nullptr};
+}
+constexpr KeySpec word(const char* section, const char* key, QString Settings::*field,
+                       const char* const* words) {
+    return {section, key, nullptr, nullptr, field, 0, 0, false, words};
+}
+constexpr KeySpec printOption(const char* key, int16_t Settings::*field, int hi = 1) {
+    return number("PrintProc", key, field, 0, hi);
+}
+
+// The key table in the order the keys are read.
+const KeySpec Keys[] = {
+    number("Tab", "Tab", &Settings::Tab, 0, 2),
+    word("Language", "Language", &Settings::Language, Languages),
+    display("GradationSystem730", &Settings::GradationSystem730, 0, 9),
+    display("GradationSystem940", &Settings::GradationSystem940, 0, 11),
+    display("IndicationRange730", &Settings::IndicationRange730, 0, 5),
+    display("IndicationRange940", &Settings::IndicationRange940, 0, 5),
+    display("Direction730", &Settings::Direction730, 0, 1),
+    display("Direction940", &Settings::Direction940, 0, 1),
+    display("Sensitivity730", &Settings::Sensitivity730, 0, 9),
+    display("Sensitivity940", &Settings::Sensitivity940, 0, 13),
+    number("PictureProc", "RelativePermittivitySetting730",
+           &Settings::RelativePermittivitySetting730, 0, 1),
+    permittivity("RelativePermittivity730", &Settings::RelativePermittivity730),
+    number("PictureProc", "RelativePermittivitySetting940",
+           &Settings::RelativePermittivitySetting940, 0, 1),
+    permittivity("RelativePermittivity940", &Settings::RelativePermittivity940),
+    number("PictureProc", "PuttingOnMagnification", &Settings::PuttingOnMagnification, 0, 1),
+    display("PictureProc730", &Settings::PictureProc730, 0, 5),
+    display("PictureProc940", &Settings::PictureProc940, 0, 6),
+    display("Unit", &Settings::Unit, 0, 0),
+    word("PictureProc", "DistanceUnit", &Settings::DistanceUnit, UnitWords),
+    word("PictureProc", "DepthUnit", &Settings::DepthUnit, UnitWords),
+    display("Unit940", &Settings::Unit940, 0, 0),
+    word("PictureProc", "DistanceUnit940", &Settings::DistanceUnit940, UnitWords),
+    word("PictureProc", "DepthUnit940", &Settings::DepthUnit940, UnitWords),
+    printOption("AModePrint", &Settings::AModePrint),
+    printOption("CrossCursorPrint", &Settings::CrossCursorPrint),
+    printOption("SensPrint", &Settings::SensPrint),
+    printOption("UseModelPrint", &Settings::UseModelPrint),
+    printOption("MeasurementDatePrint", &Settings::MeasurementDatePrint),
+    printOption("CreationDatePrint", &Settings::CreationDatePrint),
+    printOption("PrintingForm", &Settings::PrintingForm, 2),
+};
+
+// Stores text into the key's member of s when the key allows it; false leaves s alone.
+bool setFromText(const KeySpec& k, const QString& text, Settings& s) {
+    if (k.int16) {
+        int16_t v = 0;
+        if (!settingsTextToInt16(text, v) || !((v >= k.lo && v <= k.hi) || (k.keepFile && v == -1)))
+            return false;
+        s.*k.int16 = v;
+        return true;
+    }
+    if (k.single) {
+        float v = 0;
+        if (!settingsTextToSingle(text, v) || v < k.lo || v > k.hi)
+            return false;
+        s.*k.single = v;
+        return true;
+    }
+    const QString t = text.trimmed();
+    for (const char* const* w = k.words; *w; ++w)
+        if (t.compare(QLatin1String(*w), Qt::CaseInsensitive) == 0) {
+            s.*k.text = QLatin1String(*w);
+            return true;
+        }
+    return false;
+}
+
+void setDefault(const KeySpec& k, Settings& s) {
+    static const Settings defaults;
+    if (k.int16)
+        s.*k.int16 = defaults.*k.int16;
+    else if (k.single)
+        s.*k.single = defaults.*k.single;
+    else
+        s.*k.text = defaults.*k.text;
+}
 
 } // namespace
 
-bool ReadSettings(Settings& s, const QString& path, QString* error) {
-    const Settings d; // defaults of the key table
-    Reader r(path, error);
-    const char* pp = "PictureProc";
-    const char* pr = "PrintProc";
-    if (!r.int16("Tab", "Tab", d.Tab, s.Tab))
+bool ReadSettings(Settings& s, const QString& path, std::vector<IgnoredSetting>* ignored,
+                  QString* error) {
+    const IniSnapshot ini(path); // the file is read once for all keys
+    if (ini.unreadable()) {
+        if (error)
+            *error = QStringLiteral("%1 cannot be read").arg(path);
         return false;
-    r.text("Language", "Language", d.Language, s.Language);
-    r.text("Language", "Language", d.Language, s.StartLanguage);
-    return r.int16(pp, "GradationSystem730", d.GradationSystem730, s.GradationSystem730) &&
-           r.int16(pp, "GradationSystem940", d.GradationSystem940, s.GradationSystem940) &&
-           r.int16(pp, "IndicationRange730", d.IndicationRange730, s.IndicationRange730) &&
-           r.int16(pp, "IndicationRange940", d.IndicationRange940, s.IndicationRange940) &&
-           r.int16(pp, "Direction730", d.Direction730, s.Direction730) &&
-           r.int16(pp, "Direction940", d.Direction940, s.Direction940) &&
-           r.int16(pp, "Sensitivity730", d.Sensitivity730, s.Sensitivity730) &&
-           r.int16(pp, "Sensitivity940", d.Sensitivity940, s.Sensitivity940) &&
-           r.int16(pp, "RelativePermittivitySetting730", d.RelativePermittivitySetting730,
-                   s.RelativePermittivitySetting730) &&
-           r.single(pp, "RelativePermittivity730", d.RelativePermittivity730,
-                    s.RelativePermittivity730) &&
-           r.int16(pp, "RelativePermittivitySetting940", d.RelativePermittivitySetting940,
-                   s.RelativePermittivitySetting940) &&
-           r.single(pp, "RelativePermittivity940", d.RelativePermittivity940,
-                    s.RelativePermittivity940) &&
-           r.int16(pp, "PuttingOnMagnification", d.PuttingOnMagnification,
-                   s.PuttingOnMagnification) &&
-           r.int16(pp, "PictureProc730", d.PictureProc730, s.PictureProc730) &&
-           r.int16(pp, "PictureProc940", d.PictureProc940, s.PictureProc940) &&
-           r.int16(pp, "Unit", d.Unit, s.Unit) &&
-           (r.text(pp, "DistanceUnit", d.DistanceUnit, s.DistanceUnit), true) &&
-           (r.text(pp, "DepthUnit", d.DepthUnit, s.DepthUnit), true) &&
-           r.int16(pp, "Unit940", d.Unit940, s.Unit940) &&
-           (r.text(pp, "DistanceUnit940", d.DistanceUnit940, s.DistanceUnit940), true) &&
-           (r.text(pp, "DepthUnit940", d.DepthUnit940, s.DepthUnit940), true) &&
-           r.int16(pr, "AModePrint", d.AModePrint, s.AModePrint) &&
-           r.int16(pr, "CrossCursorPrint", d.CrossCursorPrint, s.CrossCursorPrint) &&
-           r.int16(pr, "SensPrint", d.SensPrint, s.SensPrint) &&
-           r.int16(pr, "UseModelPrint", d.UseModelPrint, s.UseModelPrint) &&
-           r.int16(pr, "MeasurementDatePrint", d.MeasurementDatePrint, s.MeasurementDatePrint) &&
-           r.int16(pr, "CreationDatePrint", d.CreationDatePrint, s.CreationDatePrint) &&
-           r.int16(pr, "PrintingForm", d.PrintingForm, s.PrintingForm);
+    }
+    for (const KeySpec& k : Keys) {
+        const std::optional<QString> text =
+            ini.value(QLatin1String(k.section), QLatin1String(k.key));
+        if (text && setFromText(k, *text, s))
+            continue;
+        setDefault(k, s);
+        if (text && ignored)
+            ignored->push_back({QLatin1String(k.key), *text});
+    }
+    s.StartLanguage = s.Language;
+    return true;
 }
 
-bool WriteSettings(const Settings& s, const QString& path) {
-    const QString pp = QStringLiteral("PictureProc");
-    const QString pr = QStringLiteral("PrintProc");
-    auto n = [](auto v) { return QString::number(v); };
-    bool ok = IniWrite(QStringLiteral("Tab"), QStringLiteral("Tab"), n(s.Tab), path);
-    ok = IniWrite(QStringLiteral("Language"), QStringLiteral("Language"), s.Language, path) && ok;
-    const std::pair<const char*, QString> pictureKeys[] = {
-        {"GradationSystem730", n(s.GradationSystem730)},
-        {"GradationSystem940", n(s.GradationSystem940)},
-        {"IndicationRange730", n(s.IndicationRange730)},
-        {"IndicationRange940", n(s.IndicationRange940)},
-        {"Direction730", n(s.Direction730)},
-        {"Direction940", n(s.Direction940)},
-        {"Sensitivity730", n(s.Sensitivity730)},
-        {"Sensitivity940", n(s.Sensitivity940)},
-        {"RelativePermittivitySetting730", n(s.RelativePermittivitySetting730)},
-        {"RelativePermittivity730", n(s.RelativePermittivity730)},
-        {"RelativePermittivitySetting940", n(s.RelativePermittivitySetting940)},
-        {"RelativePermittivity940", n(s.RelativePermittivity940)},
-        {"PuttingOnMagnification", n(s.PuttingOnMagnification)},
-        {"PictureProc730", n(s.PictureProc730)},
-        {"PictureProc940", n(s.PictureProc940)},
-        {"Unit", n(s.Unit)},
-        {"DistanceUnit", s.DistanceUnit},
-        {"DepthUnit", s.DepthUnit},
-        {"Unit940", n(s.Unit940)},
-        {"DistanceUnit940", s.DistanceUnit940},
-        {"DepthUnit940", s.DepthUnit940},
-    };
-    for (const auto& [key, value] : pictureKeys)
-        ok = IniWrite(pp, QLatin1String(key), value, path) && ok;
-    const std::pair<const char*, int16_t> printKeys[] = {
-        {"AModePrint", s.AModePrint},
-        {"MeasurementDatePrint", s.MeasurementDatePrint},
-        {"CrossCursorPrint", s.CrossCursorPrint},
-        {"CreationDatePrint", s.CreationDatePrint},
-        {"SensPrint", s.SensPrint},
-        {"PrintingForm", s.PrintingForm},
-        {"UseModelPrint", s.UseModelPrint},
-    };
-    for (const auto& [key, value] : printKeys)
-        ok = IniWrite(pr, QLatin1String(key), n(value), path) && ok;
-    return ok;
+bool ApplySetting(Settings& s, const QString& key, const QString& value, QString* error) {
+    for (const KeySpec& k : Keys) {
+        if (key.compare(QLatin1String(k.key), Qt::CaseInsensitive) != 0)
+            continue;
+        if (setFromText(k, value, s))
+            return true;
+        if (error)
+            *error = QStringLiteral("%1: \"%2\" is not a value of this setting").arg(key, value);
+        return false;
+    }
+    if (error)
+        *error = QStringLiteral("unknown setting %1").arg(key);
+    return false;
+}
+
+QString IgnoredSettingsMessage(const std::vector<IgnoredSetting>& ignored,
+                               const QString& language) {
+    QString text = language.compare(QLatin1String("JP"), Qt::CaseInsensitive) == 0
+                       ? QString::fromUtf8("Default.ini の次の設定は使えない値のため、"
+                                           "既定値を使います。")
+                       : QStringLiteral("These settings of Default.ini have values that cannot "
+                                        "be used; their defaults are used instead.");
+    for (const IgnoredSetting& i : ignored)
+        text += QLatin1Char('\n') + i.key + QLatin1Char('=') + i.value;
+    return text;
 }
 
 } // namespace rebar

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <vector>
 
 namespace rebar {
 
@@ -45,16 +46,30 @@ struct Settings {
     int16_t PrintingForm = 1; // 0 JPEG and marker CSV, 1 workbook only, 2 JPEG only
 };
 
+// A key of Default.ini whose value was not one the key allows; the key took its default.
+struct IgnoredSetting {
+    QString key;
+    QString value;
+};
+
 // The path of Default.ini in the SystemData folder.
 QString settingsFilePath();
 
-// Reads every key of Default.ini at path into s, in key-table order. A missing file gives the
-// defaults; a numeric value that is empty, not a number or outside 16 bits fails the read
-// (s then holds the keys read so far). On failure, error names the key.
-bool ReadSettings(Settings& s, const QString& path, QString* error = nullptr);
+// Reads every key of Default.ini at path into s, in key-table order. A missing file or key gives
+// the default. Every value is checked against what its key allows (numbers of 16 bits in the
+// key's range or list, permittivities 2..20, the unit words, "JP" or "EN"); a value that is not
+// allowed gives the default too and is listed in ignored. False only when the file exists but
+// cannot be read (error says why).
+bool ReadSettings(Settings& s, const QString& path, std::vector<IgnoredSetting>* ignored = nullptr,
+                  QString* error = nullptr);
 
-// Writes every key of s to path (the initial-settings dialog's OK).
-bool WriteSettings(const Settings& s, const QString& path);
+// Sets one key (named as in Default.ini, any case) to value as ReadSettings would read it. False
+// (error says why) for an unknown key or a value the key does not allow.
+bool ApplySetting(Settings& s, const QString& key, const QString& value, QString* error);
+
+// The message that lists the ignored keys and values, in the language given ("JP" Japanese,
+// anything else English).
+QString IgnoredSettingsMessage(const std::vector<IgnoredSetting>& ignored, const QString& language);
 
 // Converts a settings text to a 16-bit integer the way the platform converts text to a number:
 // blanks around it ignored, a decimal value rounded half to even. False for an empty text,

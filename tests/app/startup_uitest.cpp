@@ -32,7 +32,10 @@ TEST_F(MainFrame, OpensFilesInOrderAndStopsAtTheFirstFailure) {
     EXPECT_EQ(views[0]->tag(), 1);
     EXPECT_EQ(views[1]->tag(), 2);
     ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.messages[0].text, message(21));
+    // The message and, on a line of its own, the reason in the current language.
+    EXPECT_EQ(ui.messages[0].text, message(21) + "\n" +
+                                       FailureLine(ReadResult::failure(FailureKind::Truncated, {}),
+                                                   program().settings.Language));
     EXPECT_EQ(ui.messages[0].title, bad);
     EXPECT_EQ(ui.messages[0].icon, MsgIcon::Warning);
     // The failed open leaves its slot empty; the slots after it were never made.
@@ -46,14 +49,18 @@ TEST_F(MainFrame, VxdNameMustStartWithCapitalBOrT) {
     const QString lower = scratch.write("b0001.VXD", "\"Ser No.\",\"1\"\r\n\"END\",\"\"\r\n");
     EXPECT_EQ(frame->OpenFiles({lower}), 0);
     ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.messages[0].text, QStringLiteral("  FType001") + message(21));
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("  FType001") + message(21) +
+                                       "\nA VXD file name must start with B or T.");
 }
 
 TEST_F(MainFrame, UnknownExtensionWithoutSignatureFails) {
     const QString txt = scratch.write("notes.TXT", "hello\r\n");
     EXPECT_EQ(frame->OpenFiles({txt}), 0);
     ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.messages[0].text, message(21)); // no stage before detection
+    // No stage before detection.
+    EXPECT_EQ(ui.messages[0].text,
+              message(21) + "\n" +
+                  FailureLine(ReadResult::failure(FailureKind::NotMeasurementFile, {}), "JP"));
     EXPECT_TRUE(frame->OpenViews().isEmpty());
 }
 
@@ -138,16 +145,22 @@ ProgramRun runProgram(const QStringList& args, const QString& systemDataFolder =
 
 } // namespace
 
-// The program itself: a settings value that is not a number stops the start-up.
-TEST(Startup, BadSettingsValueEndsWithFileOpenErr) {
+// The program itself: settings values it cannot use are named once at start-up, and their
+// defaults stand; the files still open.
+TEST(Startup, BadSettingsValuesAreNamedOnceAndTheirDefaultsStand) {
     Scratch s;
     // A SystemData folder whose Default.ini is broken, tables linked from the build.
     const QString data = LinkedSystemData(s, {"Default.ini"});
-    s.write("SystemData/Default.ini", "[PictureProc]\r\nDirection730=forward\r\n");
-    const ProgramRun r = runProgram({"--screenshot", s.path("out.png")}, data);
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.err.contains("| FileOpenErr")) << r.err.toStdString();
-    EXPECT_FALSE(QFile::exists(s.path("out.png")));
+    s.write("SystemData/Default.ini", "[PictureProc]\r\nDirection730=forward\r\n"
+                                      "IndicationRange730=99\r\nGradationSystem730=55\r\n");
+    const ProgramRun r =
+        runProgram({"--screenshot", s.path("out.png"), binDir() + "/Samples/SLAB0001.RDD"}, data);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.err.count("[message]"), 1) << r.err.toStdString();
+    for (const char* named :
+         {"Direction730=forward", "IndicationRange730=99", "GradationSystem730=55"})
+        EXPECT_TRUE(r.err.contains(named)) << named;
+    EXPECT_TRUE(QFile::exists(s.path("out.png")));
 }
 
 TEST(Startup, MissingTablesEndWithTheTableMessage) {

@@ -3,11 +3,13 @@
 #include "config/IniStore.h"
 #include "config/Settings.h"
 #include "data/FileOpen.h"
+#include "platform/FileSave.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 using namespace rebar;
+using rebar::test::readFile;
 using rebar::test::Scratch;
 
 TEST(IniStore, ReadsCaseInsensitivelyWithDefaultsAndCutsLongValues) {
@@ -39,11 +41,59 @@ TEST(IniStore, WriteCreatesFileSectionAndKeyAndReplacesInPlace) {
     EXPECT_LT(text.indexOf("Other=x"), text.indexOf("[PrintProc]")); // kept inside its section
 }
 
-TEST(IniStore, ReadsFilesInTheSystemCodePage) {
+TEST(IniStore, ReadsEachLineAsUtf8OrInTheSystemCodePage) {
     Scratch s;
-    // "深さ" in Shift-JIS.
-    const QString path = s.write("sjis.ini", QByteArray("[A]\r\nK=\x90\x5b\x82\xb3\r\n"));
+    // "深さ" in Shift-JIS on one line, in UTF-8 on the next.
+    const QString path = s.write(
+        "mixed.ini", QByteArray("[A]\r\nK=\x90\x5b\x82\xb3\r\nU=\xe6\xb7\xb1\xe3\x81\x95\r\n"));
     EXPECT_EQ(IniRead("A", "K", "", path), QString::fromUtf8("深さ"));
+    EXPECT_EQ(IniRead("A", "U", "", path), QString::fromUtf8("深さ"));
+}
+
+// A write changes the line of its key and no other byte; new text takes the file's encoding.
+TEST(IniStore, WriteKeepsEveryOtherByteAndTheFileEncoding) {
+    Scratch s;
+    const QByteArray sjis = "; comment \x90\x5b\x82\xb3\r\n[PictureProc]\r\nDepthUnit=\x90\x5b\r\n"
+                            "Unit = -1 \r\n\r\n[PrintProc]\nAModePrint=1"; // LF and no last end
+    const QString path = s.write("Default.ini", sjis);
+    ASSERT_TRUE(IniWrite("PictureProc", "Unit", "0", path));
+    QByteArray expected = sjis;
+    expected.replace("Unit = -1 ", "Unit=0");
+    EXPECT_EQ(readFile(path), expected);
+
+    ASSERT_TRUE(IniWrite("PictureProc", "DistanceUnit", QString::fromUtf8("深さ"), path));
+    expected.replace("Unit=0\r\n", "Unit=0\r\nDistanceUnit=\x90\x5b\x82\xb3\r\n");
+    EXPECT_EQ(readFile(path), expected);
+
+    ASSERT_TRUE(IniWrite("PrintProc", "SensPrint", "0", path));
+    ASSERT_TRUE(IniWrite("Tab", "Tab", "1", path));
+    expected += "\r\nSensPrint=0\r\n\r\n[Tab]\r\nTab=1\r\n";
+    EXPECT_EQ(readFile(path), expected);
+    EXPECT_EQ(IniRead("PictureProc", "DepthUnit", "", path), QString::fromUtf8("深"));
+
+    // With a byte-order mark the file is UTF-8 or UTF-16, and so is the new line.
+    const QString utf8 = s.write("u8.ini", "\xEF\xBB\xBF[A]\r\nK=1\r\n");
+    ASSERT_TRUE(IniWrite("A", "K", QString::fromUtf8("深"), utf8));
+    EXPECT_EQ(readFile(utf8), "\xEF\xBB\xBF[A]\r\nK=\xe6\xb7\xb1\r\n");
+    const QString utf16 = s.write("u16.ini", QByteArray("\xFF\xFE[\0A\0]\0\r\0\n\0K\0=\0"
+                                                        "1\0\r\0\n\0",
+                                                        22));
+    ASSERT_TRUE(IniWrite("A", "K", QString::fromUtf8("深"), utf16));
+    EXPECT_EQ(readFile(utf16), QByteArray("\xFF\xFE[\0A\0]\0\r\0\n\0K\0=\0\xF1\x6D\r\0\n\0", 22));
+    EXPECT_EQ(IniRead("A", "K", "", utf16), QString::fromUtf8("深"));
+}
+
+TEST(IniStore, AFailedWriteSaysSoAndLeavesTheFile) {
+    Scratch s;
+    const QByteArray before = "[Tab]\r\nTab=2\r\n";
+    const QString path = s.write("Default.ini", before);
+    SetFileSaveFailureAfter(3);
+    QString error;
+    const bool ok = IniWrite("Tab", "Tab", "1", path, &error);
+    SetFileSaveFailureAfter(-1);
+    EXPECT_FALSE(ok);
+    EXPECT_TRUE(error.contains(qt_error_string(ENOSPC))) << error.toStdString();
+    EXPECT_EQ(readFile(path), before);
 }
 
 TEST(Settings, MissingFileGivesTheDefaultsOfTheKeyTable) {
@@ -51,8 +101,9 @@ TEST(Settings, MissingFileGivesTheDefaultsOfTheKeyTable) {
     Settings st;
     st.Language = "EN";
     st.PrintingForm = 0;
-    ASSERT_TRUE(ReadSettings(st, s.path("Default.ini")));
-    const Settings d;
+    std::vector<IgnoredSetting> ignored;
+    ASSERT_TRUE(ReadSettings(st, s.path("Default.ini"), &ignored));
+    EXPECT_TRUE(ignored.empty());
     EXPECT_EQ(st.Language, "JP");
     EXPECT_EQ(st.StartLanguage, "JP");
     EXPECT_EQ(st.GradationSystem730, -1);
@@ -68,40 +119,62 @@ TEST(Settings, MissingFileGivesTheDefaultsOfTheKeyTable) {
     EXPECT_EQ(st.Tab, 2);
 }
 
-TEST(Settings, BadNumbersFailTheRead) {
+// A value a key does not allow gives the key's default and is named for the user; the other
+// keys are read as they are.
+TEST(Settings, ValuesOutsideTheirKeysAllowedSetGiveTheDefault) {
     Scratch s;
-    for (const char* bad : {"abc", "", "40000", "-32769"}) {
-        const QString path =
-            s.write("Default.ini", QByteArray("[PictureProc]\r\nDirection730=") + bad + "\r\n");
-        Settings st;
-        QString error;
-        EXPECT_FALSE(ReadSettings(st, path, &error)) << bad;
-        EXPECT_TRUE(error.contains("Direction730")) << error.toStdString();
-    }
-    const QString ok =
-        s.write("Default.ini", "[PictureProc]\r\nDirection730= 1 \r\nSensitivity730=2.5\r\n");
+    const QString path =
+        s.write("Default.ini", "[Language]\r\nLanguage=FR\r\n"
+                               "[PictureProc]\r\nIndicationRange730=99\r\nPictureProc730=17\r\n"
+                               "RelativePermittivitySetting730=0\r\nRelativePermittivity730=25\r\n"
+                               "GradationSystem730=55\r\nDistanceUnit=furlong\r\n"
+                               "Direction730=abc\r\nDirection940=40000\r\nSensitivity940=\r\n"
+                               "Sensitivity730=2.5\r\nGradationSystem940=11\r\nDepthUnit= INCH \r\n"
+                               "[PrintProc]\r\nPrintingForm=3\r\nSensPrint=0\r\n");
     Settings st;
-    ASSERT_TRUE(ReadSettings(st, ok));
-    EXPECT_EQ(st.Direction730, 1);
+    std::vector<IgnoredSetting> ignored;
+    ASSERT_TRUE(ReadSettings(st, path, &ignored));
+    const Settings d;
+    EXPECT_EQ(st.Language, "JP");
+    EXPECT_EQ(st.IndicationRange730, d.IndicationRange730);
+    EXPECT_EQ(st.PictureProc730, d.PictureProc730);
+    EXPECT_EQ(st.RelativePermittivitySetting730, 0);
+    EXPECT_FLOAT_EQ(st.RelativePermittivity730, d.RelativePermittivity730);
+    EXPECT_EQ(st.GradationSystem730, d.GradationSystem730);
+    EXPECT_EQ(st.DistanceUnit, d.DistanceUnit);
+    EXPECT_EQ(st.Direction730, d.Direction730);
+    EXPECT_EQ(st.Direction940, d.Direction940);
+    EXPECT_EQ(st.Sensitivity940, d.Sensitivity940);
+    EXPECT_EQ(st.PrintingForm, d.PrintingForm);
+    // Allowed values, as written or in their listed form.
     EXPECT_EQ(st.Sensitivity730, 2); // halves to even
+    EXPECT_EQ(st.GradationSystem940, 11);
+    EXPECT_EQ(st.DepthUnit, "inch");
+    EXPECT_EQ(st.SensPrint, 0);
+
+    QStringList named;
+    for (const IgnoredSetting& i : ignored)
+        named << i.key + "=" + i.value;
+    EXPECT_EQ(named, (QStringList{"Language=FR", "GradationSystem730=55", "IndicationRange730=99",
+                                  "Direction730=abc", "Direction940=40000",
+                                  "Sensitivity940=", "RelativePermittivity730=25",
+                                  "PictureProc730=17", "DistanceUnit=furlong", "PrintingForm=3"}));
+    const QString text = IgnoredSettingsMessage(ignored, "EN");
+    EXPECT_TRUE(text.contains("\nDirection730=abc")) << text.toStdString();
+    EXPECT_EQ(text.count('\n'), 10);
 }
 
-TEST(Settings, WrittenSettingsReadBack) {
-    Scratch s;
+TEST(Settings, OverridesAreCheckedLikeTheFile) {
     Settings st;
-    st.Language = "EN";
-    st.Sensitivity940 = 9;
-    st.RelativePermittivity940 = 6.5f;
-    st.DistanceUnit = "inch";
-    st.PrintingForm = 2;
-    ASSERT_TRUE(WriteSettings(st, s.path("Default.ini")));
-    Settings back;
-    ASSERT_TRUE(ReadSettings(back, s.path("Default.ini")));
-    EXPECT_EQ(back.Language, "EN");
-    EXPECT_EQ(back.Sensitivity940, 9);
-    EXPECT_FLOAT_EQ(back.RelativePermittivity940, 6.5f);
-    EXPECT_EQ(back.DistanceUnit, "inch");
-    EXPECT_EQ(back.PrintingForm, 2);
+    QString error;
+    EXPECT_TRUE(ApplySetting(st, "indicationrange730", "2", &error));
+    EXPECT_EQ(st.IndicationRange730, 2);
+    EXPECT_FALSE(ApplySetting(st, "IndicationRange730", "9", &error));
+    EXPECT_TRUE(error.contains("IndicationRange730"));
+    EXPECT_EQ(st.IndicationRange730, 2);
+    EXPECT_FALSE(ApplySetting(st, "NoSuchKey", "1", &error));
+    EXPECT_TRUE(ApplySetting(st, "Language", "en", &error));
+    EXPECT_EQ(st.Language, "EN");
 }
 
 // The display defaults a newly opened file takes from the settings.
