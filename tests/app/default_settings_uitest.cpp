@@ -6,6 +6,7 @@
 #include "app/frmDefaultSet.h"
 #include "config/IniStore.h"
 #include "config/SystemPaths.h"
+#include "platform/FileSave.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -156,4 +157,28 @@ TEST_F(DefaultSettings, OkWritesTheLanguageAndTheOutputOptions) {
     EXPECT_EQ(stored("PrintProc", "PrintingForm"), "2");
     EXPECT_EQ(stored("PrintProc", "AModePrint"), "0");
     EXPECT_EQ(stored("PrintProc", "SensPrint"), "1");
+}
+
+// A Default.ini that cannot be written is told once, with the system's reason; the choices
+// stand for this run and the new language is applied all the same.
+TEST_F(DefaultSettings, AFailedWriteIsToldAndTheChoicesStandForThisRun) {
+    settings("[Language]\r\nLanguage=JP\r\n");
+    const QByteArray before = readFile(settingsFilePath());
+    frmDefaultSet dlg;
+    QComboBox* languages = child<QComboBox>(&dlg, "Combo1");
+    languages->setCurrentIndex(languages->findText("English"));
+    child<QComboBox>(&dlg, "Combo11")->setCurrentIndex(4);
+    child<QRadioButton>(&dlg, "Option11_0")->setChecked(true);
+    SetFileSaveFailureAfter(0);
+    const bool ok = dlg.Ok();
+    SetFileSaveFailureAfter(-1);
+    EXPECT_TRUE(ok);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.messages[0].text.startsWith(message(2) + "\n"));
+    EXPECT_TRUE(ui.messages[0].text.contains(qt_error_string(ENOSPC)));
+    EXPECT_EQ(readFile(settingsFilePath()), before);
+    EXPECT_EQ(program().settings.GradationSystem730, 4);
+    ASSERT_TRUE(ReapplyLanguage());
+    EXPECT_EQ(program().settings.StartLanguage, "EN");
+    EXPECT_EQ(caption(0), "File");
 }
