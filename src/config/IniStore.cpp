@@ -31,6 +31,7 @@ struct Line {
 // it is well-formed UTF-8, so a file with both kinds of lines reads right).
 struct IniFile {
     bool exists = false;
+    QString openError; // why an existing file could not be opened
     Encoding encoding = Encoding::CodePage;
     QByteArray bom;
     std::vector<Line> lines;
@@ -63,8 +64,10 @@ std::vector<std::pair<Text, Text>> splitLines(const Text& all, Ch cr, Ch lf) {
 void IniFile::read(const QString& path) {
     QFile f(path);
     exists = f.open(QIODevice::ReadOnly);
-    if (!exists)
+    if (!exists) {
+        openError = f.errorString();
         return;
+    }
     QByteArray all = f.readAll();
     if (all.startsWith("\xFF\xFE") || all.startsWith("\xFE\xFF")) {
         const bool le = all.startsWith("\xFF\xFE");
@@ -207,6 +210,12 @@ bool IniWrite(const QString& section, const QString& key, const QString& value, 
               QString* error) {
     IniFile file;
     file.read(path);
+    if (!file.exists && QFile::exists(path)) {
+        // A file that cannot be read is not replaced by one that holds this key alone.
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(path, file.openError);
+        return false;
+    }
     const QByteArray before = file.bytes();
     const QString entry = key + QLatin1Char('=') + value;
     auto newLine = [&file](const QString& text) {

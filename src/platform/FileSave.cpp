@@ -155,7 +155,9 @@ FileSaveOutcome saveInPlace(Fd& fd, const QByteArray& target, qint64 oldSize,
     if (total > oldSize && ::fallocate(fd.get(), FALLOC_FL_KEEP_SIZE, 0, total) != 0) {
         const int e = errno;
         if (e != EOPNOTSUPP && e != ENOSYS && e != EINVAL) {
-            ::ftruncate(fd.get(), oldSize); // gives back what was reserved
+            // Gives back what was reserved; the content is untouched either way.
+            if (::ftruncate(fd.get(), oldSize) != 0) {
+            }
             return failed(e);
         }
     }
