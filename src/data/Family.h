@@ -53,6 +53,14 @@ struct Family730 {
     static const StcGain* stcRaw(const CalibrationTables& t) { return t.StcGain730Half.data(); }
     static const StcGain* stcDD(const CalibrationTables& t) { return t.StcGain730.data(); }
     // ---- end of processing ----
+
+    // ---- Automatic marker detection ----
+    // The detection reads the unprocessed samples on the grid its markers use: the
+    // double-density samples (rows 1..1024), whose row is the double-density sample itself.
+    static constexpr int DetectionRows = DDLast;
+    static constexpr int DetectionRowStep = 1; // double-density samples per detection row
+    static const Matrix<Sample>& detectionInput(const MeasurementRecord& r) { return r.Samples730; }
+    // ---- end of detection ----
 };
 
 struct Family940 {
@@ -96,6 +104,13 @@ struct Family940 {
     static const StcGain* stcRaw(const CalibrationTables& t) { return t.StcGain940.data(); }
     static const StcGain* stcDD(const CalibrationTables& t) { return t.StcGain940x2.data(); }
     // ---- end of processing ----
+
+    // ---- Automatic marker detection ----
+    // The raw samples (rows 1..768); row j is double-density sample 2j - 1.
+    static constexpr int DetectionRows = RawLast;
+    static constexpr int DetectionRowStep = 2;
+    static const Matrix<Sample>& detectionInput(const MeasurementRecord& r) { return r.Raw940; }
+    // ---- end of detection ----
 };
 
 } // namespace rebar

@@ -1,8 +1,13 @@
 // rbinfo: opens measurement files with the program's own type detection and readers and prints
 // each record as the reader leaves it (no settings defaults applied), as JSON Lines.
+#include "config/CalibrationTables.h"
+#include "config/SystemPaths.h"
 #include "data/FileOpen.h"
 #include "data/MeasurementRecord.h"
 #include "data/ReadResult.h"
+#include "processing/BackCalculation.h"
+#include "processing/Detection.h"
+#include "view/CursorPosition.h"
 
 #include <QByteArray>
 #include <QString>
@@ -17,7 +22,8 @@ using namespace rebar;
 namespace {
 
 const char* const Usage =
-    "usage: rbinfo [--sample T:S]... FILE...\n"
+    "usage: rbinfo [--sample T:S]... [--detect start|end|fit]... [--group G]\n"
+    "              [--backcalc ROW:DEPTH_MM]... FILE...\n"
     "\n"
     "Reads each measurement file (RDD, VXD, ZVX or text measurement data) the way the program\n"
     "opens it and prints what the reader put into the record, before any settings defaults.\n"
@@ -34,6 +40,24 @@ const char* const Usage =
     "  --sample T:S   add to \"samples\" the value of trace T, sample S of every matrix of the\n"
     "                 file's family that holds it (Raw730 and Samples730, or Raw940, Raw940A,\n"
     "                 Samples940 and Samples940A); repeatable\n"
+    "  --detect MODE  run a marker detection on the record as read and add to \"Detections\"\n"
+    "                 what it writes: start and end are the automatic marker detection from\n"
+    "                 the start or the end, fit the fitted detector. Each entry holds the mode,\n"
+    "                 \"ok\", \"messageKey\", \"reason\" and the markers in the record's shape\n"
+    "                 afterwards (\"Markers730\", or the group's \"Marks940\"); start and end\n"
+    "                 add \"stepOk\" (the four steps), fit adds \"bars\" (X, Y, PositionMm,\n"
+    "                 DepthMm, Confidence, Permittivity, PermittivitySigma, Points),\n"
+    "                 \"Permittivity\" (the median of the confident fits, 0 for none) and\n"
+    "                 \"PermittivitySetting\" (that value as a view takes it); repeatable\n"
+    "  --group G      the 940 mark group the detections write (0..2, default 0)\n"
+    "  --backcalc ROW:DEPTH_MM\n"
+    "                 add to \"BackCalc\" the permittivity back-calculated for an echo at\n"
+    "                 display row ROW (of the record's display range and magnification) whose\n"
+    "                 true depth is DEPTH_MM: Row, DepthMm, Sample, Outcome (fits, nofit,\n"
+    "                 error), Permittivity, MessageKey, Error; repeatable\n"
+    "\n"
+    "Detections and back-calculations read the calibration tables of SystemData (beside the\n"
+    "program, or REBAR_SYSTEMDATA).\n"
     "\n"
     "Exit status: 0 when every file was read, 1 when any file failed, 2 for a usage error.\n";
 
@@ -184,10 +208,13 @@ QByteArray savedJson(const SavedSettings& s) {
     return o.done();
 }
 
-QByteArray markersJson(const MeasurementRecord& r) {
+// The markers of the record; for the 940 family those of every group, or of one group.
+QByteArray markersJson(const MeasurementRecord& r, int onlyGroup = -1) {
     JsonArray a;
     if (r.is940()) {
-        for (int g = 0; g < MarkGroups940; ++g)
+        for (int g = 0; g < MarkGroups940; ++g) {
+            if (onlyGroup >= 0 && g != onlyGroup)
+                continue;
             for (int i = 1; i <= MarksPerGroup940; ++i) {
                 const Mark940& m = r.Marks940[g][i];
                 if (m.InUse == 0)
@@ -196,6 +223,7 @@ QByteArray markersJson(const MeasurementRecord& r) {
                 o.num("Group", g).num("Slot", i).num("InUse", m.InUse).num("X", m.X).num("Y", m.Y);
                 a.add(o.done());
             }
+        }
     } else {
         for (const Marker730& m : r.Markers730) {
             JsonObject o;
@@ -226,8 +254,101 @@ QByteArray zvxJson(const ZvxHeader& h) {
     return o.done();
 }
 
+struct BackCalcRequest {
+    int row = 0;
+    double depthMm = 0;
+};
+
+// What the program-wide state gives detections and back-calculations.
+struct Analyses {
+    std::vector<DetectionMode> detections;
+    int group = 0;
+    std::vector<BackCalcRequest> backCalcs;
+    const CalibrationTables* tables = nullptr;
+    bool any() const { return !detections.empty() || !backCalcs.empty(); }
+};
+
+const char* modeName(DetectionMode m) {
+    switch (m) {
+    case DetectionMode::FromStart:
+        return "start";
+    case DetectionMode::FromEnd:
+        return "end";
+    case DetectionMode::Fitted:
+        return "fit";
+    }
+    return "";
+}
+
+QByteArray fittedBarsJson(const FittedDetection& fit) {
+    JsonArray a;
+    for (const FittedBar& b : fit.bars) {
+        JsonObject o;
+        o.num("X", b.apex.x)
+            .num("Y", b.apex.y)
+            .real("PositionMm", b.positionMm)
+            .real("DepthMm", b.depthMm)
+            .real("Confidence", b.confidence)
+            .real("Permittivity", b.permittivity)
+            .real("PermittivitySigma", b.permittivitySigma)
+            .num("Points", b.points);
+        a.add(o.done());
+    }
+    return a.done();
+}
+
+// Each detection on its own copy of the markers as read.
+QByteArray detectionsJson(const MeasurementRecord& r, const Analyses& an) {
+    JsonArray a;
+    for (const DetectionMode mode : an.detections) {
+        const DetectionRun run = RunDetection(r, *an.tables, mode, an.group);
+        MeasurementRecord after;
+        after.FileKind = r.FileKind;
+        after.Markers730 = r.Markers730;
+        after.Marks940 = r.Marks940;
+        ApplyDetection(after, run);
+        JsonObject o;
+        o.str("mode", QString::fromLatin1(modeName(mode)))
+            .boolean("ok", run.ok)
+            .num("messageKey", run.messageKey)
+            .str("reason", run.reason)
+            .raw(r.is940() ? "Marks940" : "Markers730", markersJson(after, an.group));
+        if (mode == DetectionMode::Fitted) {
+            o.raw("bars", fittedBarsJson(run.fit))
+                .real("Permittivity", run.fit.permittivity)
+                .real("PermittivitySetting", run.fit.permittivitySetting);
+        } else {
+            JsonArray steps;
+            for (bool ok : run.stepOk)
+                steps.add(ok ? "true" : "false");
+            o.raw("stepOk", steps.done());
+        }
+        a.add(o.done());
+    }
+    return a.done();
+}
+
+QByteArray backCalcJson(const MeasurementRecord& r, const Analyses& an) {
+    JsonArray a;
+    for (const BackCalcRequest& q : an.backCalcs) {
+        const int sample = RowToSample(r, q.row);
+        const BackCalculation b = BackCalculatePermittivity(r, *an.tables, q.depthMm, sample);
+        static const char* const outcomes[] = {"fits", "nofit", "error"};
+        JsonObject o;
+        o.num("Row", q.row)
+            .real("DepthMm", q.depthMm)
+            .num("Sample", sample)
+            .str("Outcome", QString::fromLatin1(outcomes[b.outcome]))
+            .single("Permittivity", b.permittivity)
+            .num("MessageKey", b.messageKey)
+            .str("Error", b.error);
+        a.add(o.done());
+    }
+    return a.done();
+}
+
 QByteArray recordJson(const MeasurementRecord& r, int16_t maxTraces,
-                      const std::vector<SampleRequest>& requests) {
+                      const std::vector<SampleRequest>& requests, const Analyses& an) {
     JsonObject o;
     o.str("FilePath", r.FilePath)
         .str("FileName", r.FileName)
@@ -272,6 +393,10 @@ QByteArray recordJson(const MeasurementRecord& r, int16_t maxTraces,
     o.str("LoadStage", r.LoadStage);
     if (!requests.empty())
         o.raw("samples", samplesJson(r, requests));
+    if (!an.detections.empty())
+        o.raw("Detections", detectionsJson(r, an));
+    if (!an.backCalcs.empty())
+        o.raw("BackCalc", backCalcJson(r, an));
     return o.done();
 }
 
@@ -287,7 +412,8 @@ QByteArray failureJson(const MeasurementRecord& r, const QString& reason) {
 }
 
 // Opens one file as the open sequence does, up to and including the reader.
-bool describe(const QString& path, const std::vector<SampleRequest>& requests, QByteArray& out) {
+bool describe(const QString& path, const std::vector<SampleRequest>& requests, const Analyses& an,
+              QByteArray& out) {
     MeasurementRecord r;
     SetRecordPath(r, path);
     if (!DetectFileKind(r)) {
@@ -308,7 +434,7 @@ bool describe(const QString& path, const std::vector<SampleRequest>& requests, Q
         out = failureJson(r, res.reason);
         return false;
     }
-    out = recordJson(r, maxTraces, requests);
+    out = recordJson(r, maxTraces, requests, an);
     return true;
 }
 
@@ -322,10 +448,33 @@ bool parseSample(const QString& text, SampleRequest& q) {
     return a && b;
 }
 
+bool parseBackCalc(const QString& text, BackCalcRequest& q) {
+    const QStringList parts = text.split(QLatin1Char(':'));
+    if (parts.size() != 2)
+        return false;
+    bool a = false, b = false;
+    q.row = parts[0].toInt(&a);
+    q.depthMm = parts[1].toDouble(&b);
+    return a && b;
+}
+
+bool parseMode(const QString& text, DetectionMode& m) {
+    if (text == QLatin1String("start"))
+        m = DetectionMode::FromStart;
+    else if (text == QLatin1String("end"))
+        m = DetectionMode::FromEnd;
+    else if (text == QLatin1String("fit"))
+        m = DetectionMode::Fitted;
+    else
+        return false;
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     std::vector<SampleRequest> requests;
+    Analyses analyses;
     QStringList files;
     for (int i = 1; i < argc; ++i) {
         const QString a = QString::fromLocal8Bit(argv[i]);
@@ -342,6 +491,34 @@ int main(int argc, char** argv) {
             requests.push_back(q);
             continue;
         }
+        if (a == QLatin1String("--detect")) {
+            DetectionMode m{};
+            if (i + 1 >= argc || !parseMode(QString::fromLocal8Bit(argv[++i]), m)) {
+                std::fprintf(stderr, "rbinfo: --detect needs start, end or fit\n\n%s", Usage);
+                return 2;
+            }
+            analyses.detections.push_back(m);
+            continue;
+        }
+        if (a == QLatin1String("--group")) {
+            bool ok = false;
+            if (i + 1 < argc)
+                analyses.group = QString::fromLocal8Bit(argv[++i]).toInt(&ok);
+            if (!ok || analyses.group < 0 || analyses.group >= MarkGroups940) {
+                std::fprintf(stderr, "rbinfo: --group needs 0, 1 or 2\n\n%s", Usage);
+                return 2;
+            }
+            continue;
+        }
+        if (a == QLatin1String("--backcalc")) {
+            BackCalcRequest q;
+            if (i + 1 >= argc || !parseBackCalc(QString::fromLocal8Bit(argv[++i]), q)) {
+                std::fprintf(stderr, "rbinfo: --backcalc needs ROW:DEPTH_MM\n\n%s", Usage);
+                return 2;
+            }
+            analyses.backCalcs.push_back(q);
+            continue;
+        }
         if (a.startsWith(QLatin1String("--"))) {
             std::fprintf(stderr, "rbinfo: unknown option %s\n\n%s", argv[i], Usage);
             return 2;
@@ -353,10 +530,21 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    CalibrationTables tables;
+    if (analyses.any()) {
+        QString error;
+        if (!LoadCalibrationTables(tables, systemDataDir(), &error)) {
+            std::fprintf(stderr, "rbinfo: cannot read the calibration tables: %s\n",
+                         qPrintable(error));
+            return 1;
+        }
+    }
+    analyses.tables = &tables;
+
     int status = 0;
     for (const QString& path : files) {
         QByteArray line;
-        if (!describe(path, requests, line))
+        if (!describe(path, requests, analyses, line))
             status = 1;
         line += '\n';
         std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
