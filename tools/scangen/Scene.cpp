@@ -14,8 +14,6 @@ constexpr double Pi = 3.14159265358979323846;
 // Amplitudes relative to the surface wave.
 constexpr double SurfaceAmplitude = 1.0;
 constexpr double UserSurfaceAmplitude = 0.96; // the user's own recording of the surface wave
-constexpr double SurfaceDrift = 0.03;         // slow change of the coupling along the line
-constexpr double SurfaceDriftPeriodMm = 700.0;
 constexpr double BarAmplitude = 0.6;
 constexpr double BackWallAmplitude = 0.25;
 constexpr double AttenuationMm = 250.0;      // amplitude falls by e over this path in concrete
@@ -95,8 +93,12 @@ void Scene::renderTrace(int trace, int rawLast, double* amplitude) const {
         return;
 
     const double x = traceDistance(trace);
-    const double drift = 1.0 + SurfaceDrift * std::sin(2.0 * Pi * x / SurfaceDriftPeriodMm);
-    addWavelet(f, t0, -SurfaceAmplitude * drift, rawLast, amplitude);
+    const double drift = 1.0 + surfaceDrift * std::sin(2.0 * Pi * x / surfacePeriodMm);
+    const double shift =
+        surfaceShiftNs == 0
+            ? 0.0
+            : surfaceShiftNs * std::sin(2.0 * Pi * x / (1.618 * surfacePeriodMm) + 1.0);
+    addWavelet(f, t0 + shift, -SurfaceAmplitude * drift, rawLast, amplitude);
 
     const double slowness = 2.0 * std::sqrt(er) / DepthModel::SpeedOfLightMmPerNs; // ns per mm
     for (const SceneBar& bar : bars) {
@@ -108,7 +110,7 @@ void Scene::renderTrace(int trace, int rawLast, double* amplitude) const {
         const double angle = (d / r) * (d / r);
         if (angle < SmallestAngleFactor)
             continue;
-        const double amp = BarAmplitude * angle * std::exp(-r / AttenuationMm);
+        const double amp = barPolarity * BarAmplitude * angle * std::exp(-r / AttenuationMm);
         addWavelet(f, t0 + r * slowness, amp, rawLast, amplitude);
     }
     if (slabMm > 0)

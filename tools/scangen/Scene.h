@@ -8,8 +8,14 @@
 // time t = t0 + 2 sqrt(d^2 + (x - x0)^2) sqrt(er) / c (t0 the time of the concrete surface),
 // as a Ricker wavelet whose amplitude falls with the slant distance and the angle off the
 // vertical. The surface itself answers at t0 with a strong wavelet of opposite sign (the
-// surface wave), the same in every trace apart from a slow drift along the line; the scanner
-// keeps a copy of it as the fixed (trace 0) and the user (trace -1) surface wave.
+// surface wave), the same in every trace apart from a slow change along the line of its height
+// (and, when asked for, of its arrival time, as the antenna's coupling to the surface changes);
+// the scanner keeps a copy of it as the fixed (trace 0) and the user (trace -1) surface wave.
+//
+// Polarity: as in the scans the scanners record, a bar's echo, once the surface wave is taken
+// away, has its strongest lobe positive between two weaker negative ones (the wavelet's side
+// lobes are 0.45 of its peak). A scene can turn the bars' echoes over to see what a detector
+// that looks for positive maxima does with them.
 
 #include <QDate>
 #include <QString>
@@ -34,6 +40,13 @@ struct Scene {
     double centreGHz = 2.0; // centre frequency of the wavelet
     double noise = 0.0;     // standard deviation of the noise, relative to the surface wave
     uint64_t seed = 1;
+    int barPolarity = 1; // 1: the bars' strongest lobe positive; -1: turned over
+    // How the surface wave changes along the line: its height by the relative amount
+    // surfaceDrift and its arrival time by up to surfaceShiftNs, both slowly (the height over
+    // surfacePeriodMm, the time over a period 1.618 times as long).
+    double surfaceDrift = 0.03;
+    double surfaceShiftNs = 0.0;
+    double surfacePeriodMm = 700.0;
     // Header values of the written file
     QString note;
     QDate date = QDate(2024, 5, 17);

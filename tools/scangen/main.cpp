@@ -1,7 +1,8 @@
 // scangen: writes synthetic measurement files from a scene description.
 //
-//   scangen [--traces N] [--er 6.5] [--bar DIST_MM:COVER_MM]... [--pitch MM] [--noise X]
-//           [--seed S] [--slab MM] [--freq GHZ] [--note TEXT] [--line K] [--groups G]
+//   scangen [--traces N] [--er 6.5] [--bar DIST_MM:COVER_MM]... [--bars FIRST:SPACING:COUNT:C]
+//           [--pitch MM] [--noise X] [--seed S] [--slab MM] [--freq GHZ] [--polarity P]
+//           [--surface-drift X] [--surface-shift NS] [--note TEXT] [--line K] [--groups G]
 //           [--format rdd|zvx|zvx3|vxd-b|vxd-t|txt|txt-hex] -o FILE
 //   scangen --samples DIR
 #include "scangen/Scene.h"
@@ -26,11 +27,19 @@ const char* const Usage =
     "  --traces N        number of measured traces (default 800)\n"
     "  --er X            relative permittivity of the concrete (default 6.5)\n"
     "  --bar D:C         a rebar at distance D mm along the line with cover C mm (repeatable)\n"
+    "  --bars F:S:N:C    N rebars every S mm from F mm on, with cover C mm, or covers\n"
+    "                    C1/C2/.. taken in turn (repeatable)\n"
     "  --pitch MM        distance between traces in mm (default 2.5)\n"
     "  --noise X         noise standard deviation relative to the surface wave (default 0)\n"
     "  --seed S          noise seed (default 1); the same seed gives the same file\n"
     "  --slab MM         slab thickness for a back-wall echo (default none)\n"
     "  --freq GHZ        centre frequency of the wavelet (default 2.0)\n"
+    "  --polarity P      positive (default): a bar's strongest lobe is positive, as the\n"
+    "                    scanners record it; negative: the bars' echoes turned over\n"
+    "  --surface-drift X relative change of the surface wave's height along the line\n"
+    "                    (default 0.03)\n"
+    "  --surface-shift NS  largest change of the surface wave's arrival time along the line\n"
+    "                    (default 0)\n"
     "  --note TEXT       note stored in the file\n"
     "  --line K          flag measured trace K as the processing line\n"
     "  --no-markers      store no markers (default: one marker at every bar's apex)\n"
@@ -62,6 +71,26 @@ bool toInt(const QString& s, int& out) {
     bool ok = false;
     out = s.toInt(&ok);
     return ok;
+}
+
+// "FIRST:SPACING:COUNT:COVER[/COVER..]": COUNT bars every SPACING mm from FIRST mm on.
+bool addBarRow(const QString& text, std::vector<SceneBar>& bars) {
+    const QStringList parts = text.split(QLatin1Char(':'));
+    double first = 0, spacing = 0;
+    int count = 0;
+    if (parts.size() != 4 || !toDouble(parts[0], first) || !toDouble(parts[1], spacing) ||
+        !toInt(parts[2], count) || count < 1 || count > 10000 || spacing <= 0)
+        return false;
+    std::vector<double> covers;
+    for (const QString& c : parts[3].split(QLatin1Char('/'))) {
+        double cover = 0;
+        if (!toDouble(c, cover) || cover <= 0)
+            return false;
+        covers.push_back(cover);
+    }
+    for (int i = 0; i < count; ++i)
+        bars.push_back({first + spacing * i, covers[static_cast<size_t>(i) % covers.size()]});
+    return true;
 }
 
 struct Sample {
@@ -285,7 +314,11 @@ int main(int argc, char** argv) {
             QStringLiteral("--slab"),    QStringLiteral("--freq"),   QStringLiteral("--note"),
             QStringLiteral("--line"),    QStringLiteral("--bar"),    QStringLiteral("--format"),
             QStringLiteral("--groups"),  QStringLiteral("-o")};
-        if (!valued.contains(a))
+        // Options of the scene's echoes.
+        static const QStringList echoValued = {
+            QStringLiteral("--bars"), QStringLiteral("--polarity"),
+            QStringLiteral("--surface-drift"), QStringLiteral("--surface-shift")};
+        if (!valued.contains(a) && !echoValued.contains(a))
             return usageError(QStringLiteral("unknown option %1").arg(a));
         if (i + 1 >= args.size())
             return usageError(QStringLiteral("%1 needs a value").arg(a));
@@ -318,6 +351,17 @@ int main(int argc, char** argv) {
                  toDouble(parts[1], bar.coverMm) && bar.coverMm > 0;
             if (ok)
                 scene.bars.push_back(bar);
+        } else if (a == QLatin1String("--bars")) {
+            ok = addBarRow(v, scene.bars);
+        } else if (a == QLatin1String("--polarity")) {
+            ok = v == QLatin1String("positive") || v == QLatin1String("negative");
+            scene.barPolarity = v == QLatin1String("negative") ? -1 : 1;
+        } else if (a == QLatin1String("--surface-drift")) {
+            ok = toDouble(v, scene.surfaceDrift) && scene.surfaceDrift >= 0 &&
+                 scene.surfaceDrift < 1;
+        } else if (a == QLatin1String("--surface-shift")) {
+            ok = toDouble(v, scene.surfaceShiftNs) && scene.surfaceShiftNs >= 0 &&
+                 scene.surfaceShiftNs <= 1;
         } else if (a == QLatin1String("--groups")) {
             ok = toInt(v, scene.markGroups) && scene.markGroups >= 1 && scene.markGroups <= 3;
         } else if (a == QLatin1String("--format")) {
