@@ -2,9 +2,9 @@
 
 #include "base/Numeric.h"
 #include "data/Family.h"
+#include "processing/HyperbolaFit.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <new>
 
@@ -19,11 +19,10 @@ constexpr double SurfaceGuardNs = 0.2; // no bar is looked for this soon after t
 constexpr int LateralHalfWidth = 2;    // apex candidates: traces averaged on each side
 constexpr int CandidateHalfWindow = 8; // an apex is the shallowest peak of 17 traces
 constexpr double CandidateNoiseFactor = 4;
-constexpr double TrackNoiseFactor = 3;
-constexpr double TrackAmplitudeFloor = 0.12; // of the apex amplitude
-constexpr int TrackMaxTraces = 120;          // on each side of the apex
-constexpr int TrackMaxMisses = 3;
-constexpr double TrackWindowNs = 4.0 / DDSamplesPerNs; // half the search window of a peak
+constexpr double PickNoiseFactor = 2;
+constexpr int PickMaxMisses = 6;   // a flank ends after this many traces without a peak
+constexpr int ApexShiftTraces = 3; // the stack tries the apex this far to either side
+constexpr double StackStep = 1.03; // permittivities the stack tries: ratio of neighbours
 constexpr int MinimumPoints = 9;
 constexpr int MinimumPointsPerSide = 3;
 constexpr double MarkerConfidence = 0.2; // fits below this are not taken for bars
@@ -42,6 +41,11 @@ struct TableScale {
     double permittivityFor(double mmPerNs) const {
         const double r = mmPerNsAt8 / mmPerNs;
         return 8.0 * r * r;
+    }
+    // C of the hyperbola at a permittivity.
+    double curvatureFor(double er) const {
+        const double v = mmPerNs(er);
+        return 1.0 / (v * v);
     }
 };
 
@@ -70,7 +74,6 @@ template <class F> bool tableScaleOf(const CalibrationTables& t, TableScale& out
     return std::isfinite(out.t0Ns);
 }
 
-// A median that leaves its input alone.
 double medianOf(std::vector<double> v) {
     if (v.empty())
         return 0;
@@ -82,114 +85,125 @@ double medianOf(std::vector<double> v) {
     return (*std::max_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(h)) + hi) / 2;
 }
 
-// The background-free samples of the detection grid smoothed over a few rows, on demand.
-template <class F> class EchoField {
-public:
-    EchoField(const Matrix<typename F::Sample>& d, const std::vector<int32_t>& bg, int n)
-        : m_d(d), m_bg(bg), m_n(n) {}
+// The rows of the detection grid, their times and the smoothing that suits the scanner's
+// pulse: a quarter of the width at half height of the surface wave's main lobe on each side
+// (so the smoothing hardly widens an echo but averages out most of the noise).
+template <class F> struct Grid {
     static constexpr int S = F::DetectionRows;
-    static constexpr int Half = 2 / F::DetectionRowStep; // 2 rows of 730, 1 row of 940
-
-    int traces() const { return m_n; }
-    // Rows whose smoothing window lies inside 1..S.
-    static constexpr int firstRow() { return 1 + Half; }
-    static constexpr int lastRow() { return S - Half; }
-
-    float at(int trace, int row) const {
-        const typename F::Sample* x = m_d.trace(trace);
-        double sum = 0;
-        for (int r = row - Half; r <= row + Half; ++r)
-            sum += static_cast<double>(x[r]) - m_bg[static_cast<size_t>(r)];
-        return static_cast<float>(sum / (2 * Half + 1));
+    static constexpr int Step = F::DetectionRowStep;
+    static double timeOfRow(double row) { return (Step * row - (Step - 1)) / DDSamplesPerNs; }
+    static double rowOfTime(double ns) { return (ns * DDSamplesPerNs + (Step - 1)) / Step; }
+    static int smoothingHalfRows(const Matrix<typename F::Sample>& D) {
+        const typename F::Sample* ref = D.trace(0);
+        int peak = 1;
+        double top = 0;
+        for (int r = 1; r <= S; ++r) {
+            const double a = std::fabs(static_cast<double>(ref[r]) - F::ZeroLevel);
+            if (a > top) {
+                top = a;
+                peak = r;
+            }
+        }
+        int lo = peak, hi = peak;
+        while (lo > 1 && std::fabs(static_cast<double>(ref[lo - 1]) - F::ZeroLevel) >= top / 2)
+            --lo;
+        while (hi < S && std::fabs(static_cast<double>(ref[hi + 1]) - F::ZeroLevel) >= top / 2)
+            ++hi;
+        return std::clamp((hi - lo + 1) / 4, 1, 8);
     }
-    // One trace's smoothed rows first..last into out[first..last].
-    void traceInto(int trace, int first, int last, std::vector<float>& out) const {
-        for (int r = first; r <= last; ++r)
-            out[static_cast<size_t>(r)] = at(trace, r);
-    }
-
-    // Time in ns of a (fractional) row.
-    static double timeOfRow(double row) {
-        constexpr int st = F::DetectionRowStep;
-        return (st * row - (st - 1)) / DDSamplesPerNs;
-    }
-    static double rowOfTime(double ns) {
-        constexpr int st = F::DetectionRowStep;
-        return (ns * DDSamplesPerNs + (st - 1)) / st;
-    }
-
-private:
-    const Matrix<typename F::Sample>& m_d;
-    const std::vector<int32_t>& m_bg;
-    int m_n;
 };
 
-// The row profile of the laterally averaged echoes: for every trace the shallowest row of its
-// strongest echo below the surface, that echo's amplitude, and noise levels of the field.
+// The background-free samples of every trace smoothed over 2H + 1 rows, one float block.
+class EchoField {
+public:
+    int N = 0, S = 0, H = 0;
+    int firstRow = 0; // rows before it (the surface) hold 0
+    std::vector<float> v;
+    float at(int trace, int row) const {
+        return v[static_cast<size_t>(trace) * static_cast<size_t>(S + 1) +
+                 static_cast<size_t>(row)];
+    }
+    const float* trace(int t) const {
+        return v.data() + static_cast<size_t>(t) * static_cast<size_t>(S + 1);
+    }
+    // Linear between rows; 0 outside the field.
+    double interpolated(int trace, double row) const {
+        if (trace < 1 || trace > N || !(row >= firstRow) || row >= S - H)
+            return 0;
+        const int r = static_cast<int>(row);
+        const double f = row - r;
+        const float* x = this->trace(trace);
+        return (1 - f) * x[r] + f * x[r + 1];
+    }
+};
+
+template <class T>
+void buildField(const Matrix<T>& D, const std::vector<int32_t>& bg, EchoField& f) {
+    f.v.assign(static_cast<size_t>(f.N + 1) * static_cast<size_t>(f.S + 1), 0.0f);
+    std::vector<double> prefix(static_cast<size_t>(f.S) + 1, 0);
+    const double scale = 1.0 / (2 * f.H + 1);
+    for (int i = 1; i <= f.N; ++i) {
+        const T* x = D.trace(i);
+        for (int r = 1; r <= f.S; ++r)
+            prefix[r] = prefix[r - 1] + (static_cast<double>(x[r]) - bg[static_cast<size_t>(r)]);
+        float* out = f.v.data() + static_cast<size_t>(i) * static_cast<size_t>(f.S + 1);
+        for (int r = f.firstRow; r <= f.S - f.H; ++r)
+            out[r] = static_cast<float>((prefix[r + f.H] - prefix[r - f.H - 1]) * scale);
+    }
+}
+
+// The row profile of the laterally averaged echoes: for every trace the row of its strongest
+// echo below the surface and that echo's amplitude; and the noise of the field.
 struct Profile {
     std::vector<int32_t> row; // 1..N, 0 where nothing positive was found
     std::vector<float> amplitude;
-    double noise = 0;        // spread of one smoothed sample
+    double noise = 0;        // spread of one field sample
     double lateralNoise = 0; // spread of a laterally averaged sample
 };
 
-template <class F>
-Profile buildProfile(const EchoField<F>& f, int firstRow, DetectionProgress& progress, int from,
-                     int to) {
-    const int N = f.traces();
-    const int last = f.lastRow();
+Profile buildProfile(const EchoField& f) {
+    const int N = f.N, last = f.S - f.H;
     constexpr int L = LateralHalfWidth;
     Profile p;
     p.row.assign(static_cast<size_t>(N) + 1, 0);
     p.amplitude.assign(static_cast<size_t>(N) + 1, 0);
-    // A ring of the smoothed traces c - L .. c + L.
-    std::vector<std::vector<float>> ring(2 * L + 1,
-                                         std::vector<float>(static_cast<size_t>(last) + 1, 0));
-    std::vector<float> avg(static_cast<size_t>(last) + 1, 0);
-    std::vector<double> noiseSamples, lateralSamples;
-    const int noiseEvery = std::max(1, N / 400); // about 400 traces give the noise level
-    int reported = from;
-    for (int i = 1; i <= N + L; ++i) {
-        if (i <= N)
-            f.traceInto(i, firstRow, last, ring[static_cast<size_t>(i % (2 * L + 1))]);
-        const int c = i - L;
-        if (c < 1)
-            continue;
-        const int lo = std::max(1, c - L), hi = std::min(N, c + L);
-        std::fill(avg.begin() + firstRow, avg.end(), 0.0f);
-        for (int t = lo; t <= hi; ++t) {
-            const std::vector<float>& tr = ring[static_cast<size_t>(t % (2 * L + 1))];
-            for (int r = firstRow; r <= last; ++r)
-                avg[static_cast<size_t>(r)] += tr[static_cast<size_t>(r)];
+    std::vector<double> sum(static_cast<size_t>(last) + 1, 0); // field rows of traces lo..hi
+    std::vector<double> noise, lateral;
+    const int noiseEvery = std::max(1, N / 300); // about 300 traces give the noise level
+    int lo = 1, hi = 0;
+    for (int c = 1; c <= N; ++c) {
+        const int wantLo = std::max(1, c - L), wantHi = std::min(N, c + L);
+        for (; hi < wantHi; ++hi) {
+            const float* x = f.trace(hi + 1);
+            for (int r = f.firstRow; r <= last; ++r)
+                sum[static_cast<size_t>(r)] += x[r];
         }
-        const float scale = 1.0f / static_cast<float>(hi - lo + 1);
-        float best = 0;
+        for (; lo < wantLo; ++lo) {
+            const float* x = f.trace(lo);
+            for (int r = f.firstRow; r <= last; ++r)
+                sum[static_cast<size_t>(r)] -= x[r];
+        }
+        const double scale = 1.0 / (hi - lo + 1);
+        double best = 0;
         int bestRow = 0;
-        for (int r = firstRow; r <= last; ++r) {
-            const float v = avg[static_cast<size_t>(r)] * scale;
-            if (v > best) {
-                best = v;
+        for (int r = f.firstRow; r <= last; ++r)
+            if (sum[static_cast<size_t>(r)] * scale > best) {
+                best = sum[static_cast<size_t>(r)] * scale;
                 bestRow = r;
             }
-        }
         p.row[static_cast<size_t>(c)] = bestRow;
-        p.amplitude[static_cast<size_t>(c)] = best;
-        if (c % noiseEvery == 0) {
-            const std::vector<float>& tr = ring[static_cast<size_t>(c % (2 * L + 1))];
-            for (int r = firstRow; r <= last; r += 2) {
-                noiseSamples.push_back(std::fabs(tr[static_cast<size_t>(r)]));
-                lateralSamples.push_back(std::fabs(avg[static_cast<size_t>(r)] * scale));
+        p.amplitude[static_cast<size_t>(c)] = static_cast<float>(best);
+        if (c % noiseEvery == 0 && hi - lo == 2 * L) {
+            const float* x = f.trace(c);
+            for (int r = f.firstRow; r <= last; r += 3) {
+                noise.push_back(std::fabs(x[r]));
+                lateral.push_back(std::fabs(sum[static_cast<size_t>(r)] * scale));
             }
-        }
-        const int due = from + (to - from) * c / N;
-        if (due > reported) {
-            progress.set(due);
-            reported = due;
         }
     }
     // The median absolute value of mostly echo-free samples, as a standard deviation.
-    p.noise = 1.4826 * medianOf(std::move(noiseSamples));
-    p.lateralNoise = 1.4826 * medianOf(std::move(lateralSamples));
+    p.noise = 1.4826 * medianOf(std::move(noise));
+    p.lateralNoise = 1.4826 * medianOf(std::move(lateral));
     return p;
 }
 
@@ -211,8 +225,7 @@ std::vector<int> apexCandidates(const Profile& p, double threshold) {
             if (k == i || !strong(k))
                 continue;
             const int rk = p.row[static_cast<size_t>(k)];
-            // Of a flat top, only its first trace counts.
-            minimum = k < i ? rk > r : rk >= r;
+            minimum = k < i ? rk > r : rk >= r; // of a flat top, its first trace
         }
         if (minimum)
             out.push_back(i);
@@ -220,371 +233,279 @@ std::vector<int> apexCandidates(const Profile& p, double threshold) {
     return out;
 }
 
-// A peak of one trace: the largest local maximum of the smoothed samples between two rows,
-// with its fractional row from the parabola through it and its neighbours.
+// The largest positive local maximum of one trace's field between two rows, at the
+// fractional row of the parabola through it and its neighbours.
 struct Peak {
     double row = 0;
     double value = 0;
     bool found = false;
 };
 
-template <class F> Peak peakBetween(const EchoField<F>& f, int trace, int lo, int hi) {
-    lo = std::max(lo, f.firstRow() + 1);
-    hi = std::min(hi, f.lastRow() - 1);
+Peak peakBetween(const EchoField& f, int trace, int lo, int hi) {
+    lo = std::max(lo, f.firstRow + 1);
+    hi = std::min(hi, f.S - f.H - 1);
     Peak best;
-    if (lo > hi)
+    if (trace < 1 || trace > f.N || lo > hi)
         return best;
-    float prev = f.at(trace, lo - 1);
-    float cur = f.at(trace, lo);
+    const float* x = f.trace(trace);
     for (int r = lo; r <= hi; ++r) {
-        const float next = f.at(trace, r + 1);
-        if (cur > 0 && cur >= prev && cur > next && (!best.found || cur > best.value)) {
-            const double den = static_cast<double>(prev) - 2.0 * cur + next;
-            const double shift = den < 0 ? 0.5 * (static_cast<double>(prev) - next) / den : 0.0;
-            best.row = r + std::clamp(shift, -0.5, 0.5);
-            best.value = cur;
-            best.found = true;
-        }
-        prev = cur;
-        cur = next;
+        const double prev = x[r - 1], cur = x[r], next = x[r + 1];
+        if (!(cur > 0 && cur >= prev && cur > next) || (best.found && cur <= best.value))
+            continue;
+        const double den = prev - 2.0 * cur + next;
+        const double shift = den < 0 ? 0.5 * (prev - next) / den : 0.0;
+        best = {r + std::clamp(shift, -0.5, 0.5), cur, true};
     }
     return best;
 }
 
-struct EchoPoint {
-    double x = 0; // mm from the candidate trace
-    double t = 0; // ns
+// One candidate bar: where its apex lies and how its echo bends.
+struct Curve {
+    int apexTrace = 0; // trace of x0 = 0
+    double tau = 0;    // apex time after the surface, ns
+    double C = 0;      // curvature
+    double level = 0;  // mean field value along the curve
 };
 
-struct Track {
-    std::vector<EchoPoint> points;
-    int left = 0, right = 0; // points on each side of the candidate
-    double apexValue = 0;
-};
+template <class F> double rowOf(const TableScale& ts, double tau, double C, double u) {
+    return Grid<F>::rowOfTime(ts.t0Ns + std::sqrt(tau * tau + C * u * u));
+}
 
-// Follows the echo of the apex candidate c down both flanks: on each trace the peak next to
-// where the flank so far leads, never shallower than the last one, as long as it stays clear
-// of the noise and of a small part of the apex amplitude.
+// The curve through the candidate's apex along which the echo is strongest on average, over
+// permittivities 2..20 and apexes a few traces to either side: a stack of the field along
+// each trial hyperbola, so that a noisy flank still tells its bend.
 template <class F>
-Track trackEcho(const EchoField<F>& f, int c, int apexRow, double pitchMm, double trackFloor) {
-    Track tr;
-    const double window = TrackWindowNs * DDSamplesPerNs / F::DetectionRowStep;
-    const Peak apex = peakBetween(f, c, apexRow - static_cast<int>(std::ceil(window)),
-                                  apexRow + static_cast<int>(std::ceil(window)));
-    if (!apex.found || apex.value < trackFloor)
-        return tr;
-    tr.apexValue = apex.value;
-    tr.points.push_back({0.0, f.timeOfRow(apex.row)});
-    const double floor = std::max(trackFloor, TrackAmplitudeFloor * apex.value);
-    const int N = f.traces();
+Curve stackCurve(const EchoField& f, const TableScale& ts, int c, double apexRow, double pitchMm) {
+    Curve best;
+    const double tau = Grid<F>::timeOfRow(apexRow) - ts.t0Ns;
+    if (!(tau > 0))
+        return best;
+    const double reachMm = std::clamp(1.2 * tau * ts.mmPerNs(8.0), 30.0, 150.0);
+    const int U = static_cast<int>(reachMm / pitchMm);
+    best.level = -1e300;
+    for (double er = SmallestPermittivity; er <= LargestPermittivity; er *= StackStep) {
+        const double C = ts.curvatureFor(er);
+        for (int shift = -ApexShiftTraces; shift <= ApexShiftTraces; ++shift) {
+            const int a = c + shift;
+            double sum = 0;
+            int n = 0;
+            for (int u = -U; u <= U; ++u) {
+                if (a + u < 1 || a + u > f.N)
+                    continue;
+                sum += f.interpolated(a + u, rowOf<F>(ts, tau, C, u * pitchMm));
+                ++n;
+            }
+            if (n > 0 && sum / n > best.level)
+                best = {a, tau, C, sum / n};
+        }
+    }
+    return best;
+}
+
+struct Picks {
+    std::vector<EchoPoint> points;
+    int left = 0, right = 0;
+};
+
+// On every trace around the apex, the echo peak next to the curve, out to 2.5 covers on each
+// side; a side ends where several traces in a row show no peak above the noise.
+template <class F>
+Picks pickAlong(const EchoField& f, const TableScale& ts, const Curve& cv, double pitchMm,
+                double floor) {
+    Picks p;
+    const double coverMm = cv.tau / std::sqrt(cv.C);
+    const int reach = static_cast<int>(std::clamp(2.5 * coverMm, 40.0, 250.0) / pitchMm);
+    const int h = std::max(2, f.H);
     for (int dir : {-1, 1}) {
-        double prevRow = apex.row;
-        double slope = 0; // rows per trace
-        int lastK = 0;
         int misses = 0;
-        for (int k = 1; k <= TrackMaxTraces; ++k) {
-            const int i = c + dir * k;
-            if (i < 1 || i > N)
+        for (int u = dir < 0 ? 0 : 1; u <= reach; ++u) {
+            const int i = cv.apexTrace + dir * u;
+            if (i < 1 || i > f.N)
                 break;
-            const double predicted = prevRow + slope * (k - lastK);
-            const int lo =
-                static_cast<int>(std::floor(std::max(prevRow - 1.0, predicted - window)));
-            const int hi = static_cast<int>(std::ceil(predicted + window + slope));
-            const Peak p = peakBetween(f, i, lo, hi);
-            if (!p.found || p.value < floor || p.row < prevRow - 1.0) {
-                if (++misses > TrackMaxMisses)
+            const double row = rowOf<F>(ts, cv.tau, cv.C, u * pitchMm);
+            const int r = static_cast<int>(std::lround(row));
+            const Peak pk = peakBetween(f, i, r - h, r + h);
+            if (!pk.found || pk.value < floor) {
+                if (++misses > PickMaxMisses)
                     break;
                 continue;
             }
             misses = 0;
-            slope = std::max(0.0, (p.row - prevRow) / (k - lastK));
-            prevRow = p.row;
-            lastK = k;
-            tr.points.push_back({dir * k * pitchMm, f.timeOfRow(p.row)});
-            ++(dir < 0 ? tr.left : tr.right);
+            p.points.push_back({(i - cv.apexTrace) * pitchMm, Grid<F>::timeOfRow(pk.row)});
+            if (u > 0)
+                ++(dir < 0 ? p.left : p.right);
         }
     }
-    return tr;
+    return p;
 }
 
-// The hyperbola t = t0 + sqrt(tau^2 + C (x - x0)^2), C = 4 / v^2, fitted by least squares.
-struct Hyperbola {
-    double x0 = 0, tau = 0, C = 0;
-    double rms = 0;    // residual spread, ns
-    double sigmaC = 0; // standard uncertainty of C
-    int used = 0;
-    bool ok = false;
-};
-
-bool solve3(std::array<std::array<double, 3>, 3> a, std::array<double, 3> b,
-            std::array<double, 3>& x) {
-    for (int col = 0; col < 3; ++col) {
-        int piv = col;
-        for (int r = col + 1; r < 3; ++r)
-            if (std::fabs(a[r][col]) > std::fabs(a[piv][col]))
-                piv = r;
-        if (std::fabs(a[piv][col]) < 1e-300)
-            return false;
-        std::swap(a[col], a[piv]);
-        std::swap(b[col], b[piv]);
-        for (int r = col + 1; r < 3; ++r) {
-            const double m = a[r][col] / a[col][col];
-            for (int k = col; k < 3; ++k)
-                a[r][k] -= m * a[col][k];
-            b[r] -= m * b[col];
-        }
-    }
-    for (int r = 2; r >= 0; --r) {
-        double s = b[r];
-        for (int k = r + 1; k < 3; ++k)
-            s -= a[r][k] * x[k];
-        x[r] = s / a[r][r];
-    }
-    return std::isfinite(x[0]) && std::isfinite(x[1]) && std::isfinite(x[2]);
+// How far one fit can be trusted, 0..1: peaks on both flanks, many of them kept by the fit,
+// an echo clear of the noise, and a curvature that pins the permittivity down.
+double confidenceOf(const Hyperbola& h, const Picks& p, double level, double noise) {
+    const double relative = h.sigmaC / h.C;
+    const double qEr = 1.0 / (1.0 + (relative / 0.08) * (relative / 0.08));
+    const double qPoints = std::min(1.0, h.used / 20.0);
+    const double qSides = std::min(1.0, std::min(p.left, p.right) / 6.0);
+    const double qKept =
+        std::clamp((h.used / static_cast<double>(p.points.size()) - 0.5) / 0.3, 0.0, 1.0);
+    const double snr = noise > 0 ? level / noise : 100.0;
+    const double qSnr = 1.0 - std::exp(-snr / 2.0);
+    return qEr * qPoints * qSides * qKept * qSnr;
 }
 
-// Least squares over the points marked in `use`: a straight start from (t - t0)^2 being a
-// parabola in x, then Gauss-Newton steps on the times themselves.
-Hyperbola fitHyperbola(const std::vector<EchoPoint>& pts, const std::vector<char>& use, double t0) {
-    Hyperbola h;
-    std::array<std::array<double, 3>, 3> a{};
-    std::array<double, 3> b{};
-    int n = 0;
-    for (size_t k = 0; k < pts.size(); ++k) {
-        if (!use[k])
-            continue;
-        const double dt = pts[k].t - t0;
-        if (dt <= 0)
-            return h;
-        const double w = 1.0 / (dt * dt); // (t - t0)^2 spreads with t - t0
-        const double x = pts[k].x, s = dt * dt;
-        const std::array<double, 3> row = {1.0, x, x * x};
-        for (int i = 0; i < 3; ++i) {
-            for (int j = 0; j < 3; ++j)
-                a[i][j] += w * row[i] * row[j];
-            b[i] += w * row[i] * s;
-        }
-        ++n;
+// The peaks counted on each side of the fitted apex instead of the trial one.
+void countSides(Picks& p, double x0) {
+    p.left = p.right = 0;
+    for (const EchoPoint& e : p.points) {
+        if (e.x < x0)
+            ++p.left;
+        else if (e.x > x0)
+            ++p.right;
     }
-    if (n < 4)
-        return h;
-    std::array<double, 3> q{};
-    if (!solve3(a, b, q) || !(q[2] > 0))
-        return h;
-    h.C = q[2];
-    h.x0 = -q[1] / (2 * q[2]);
-    const double tau2 = q[0] - q[2] * h.x0 * h.x0;
-    if (!(tau2 > 0))
-        return h;
-    h.tau = std::sqrt(tau2);
-
-    std::array<std::array<double, 3>, 3> JJ{};
-    double rss = 0;
-    for (int iter = 0; iter < 6; ++iter) {
-        JJ = {};
-        std::array<double, 3> Jr{};
-        rss = 0;
-        for (size_t k = 0; k < pts.size(); ++k) {
-            if (!use[k])
-                continue;
-            const double u = pts[k].x - h.x0;
-            const double qq = std::sqrt(h.tau * h.tau + h.C * u * u);
-            const double r = pts[k].t - (t0 + qq);
-            const std::array<double, 3> J = {-h.C * u / qq, h.tau / qq, u * u / (2 * qq)};
-            for (int i = 0; i < 3; ++i) {
-                for (int j = 0; j < 3; ++j)
-                    JJ[i][j] += J[i] * J[j];
-                Jr[i] += J[i] * r;
-            }
-            rss += r * r;
-        }
-        std::array<double, 3> d{};
-        if (!solve3(JJ, Jr, d))
-            return h;
-        h.x0 += d[0];
-        h.tau += d[1];
-        h.C += d[2];
-        if (!(h.C > 0) || !(h.tau > 0))
-            return h;
-        if (std::fabs(d[0]) < 1e-6 && std::fabs(d[1]) < 1e-9 && std::fabs(d[2]) < 1e-12 * h.C)
-            break;
-    }
-    // Residuals and the uncertainty of C at the solution.
-    rss = 0;
-    JJ = {};
-    for (size_t k = 0; k < pts.size(); ++k) {
-        if (!use[k])
-            continue;
-        const double u = pts[k].x - h.x0;
-        const double qq = std::sqrt(h.tau * h.tau + h.C * u * u);
-        const double r = pts[k].t - (t0 + qq);
-        const std::array<double, 3> J = {-h.C * u / qq, h.tau / qq, u * u / (2 * qq)};
-        for (int i = 0; i < 3; ++i)
-            for (int j = 0; j < 3; ++j)
-                JJ[i][j] += J[i] * J[j];
-        rss += r * r;
-    }
-    h.used = n;
-    h.rms = std::sqrt(rss / std::max(1, n - 3));
-    std::array<double, 3> e2{0, 0, 1}, col{};
-    if (!solve3(JJ, e2, col) || !(col[2] >= 0))
-        return h;
-    h.sigmaC = h.rms * std::sqrt(col[2]);
-    h.ok = true;
-    return h;
-}
-
-// The fit with the points that lie far off the first fit left out.
-Hyperbola robustFit(const std::vector<EchoPoint>& pts, double t0, double sampleNs) {
-    std::vector<char> use(pts.size(), 1);
-    Hyperbola h = fitHyperbola(pts, use, t0);
-    for (int round = 0; round < 2 && h.ok; ++round) {
-        std::vector<double> res(pts.size());
-        for (size_t k = 0; k < pts.size(); ++k) {
-            const double u = pts[k].x - h.x0;
-            res[k] = std::fabs(pts[k].t - (t0 + std::sqrt(h.tau * h.tau + h.C * u * u)));
-        }
-        const double limit = std::max(3.0 * 1.4826 * medianOf(res), 1.5 * sampleNs);
-        bool changed = false;
-        for (size_t k = 0; k < pts.size(); ++k) {
-            const char keep = res[k] <= limit;
-            changed |= keep != use[k];
-            use[k] = keep;
-        }
-        if (!changed)
-            break;
-        h = fitHyperbola(pts, use, t0);
-    }
-    return h;
-}
-
-// How far one fit can be trusted, 0..1: enough peaks on both flanks, a small spread around
-// the hyperbola, and a permittivity the curvature pins down.
-double confidenceOf(const Hyperbola& h, const Track& tr, double sampleNs) {
-    const double spread = h.rms / sampleNs; // in samples of the grid
-    const double relative = h.sigmaC / h.C; // relative uncertainty of the permittivity
-    const double qFit = 1.0 / (1.0 + (spread / 2.0) * (spread / 2.0));
-    const double qEr = 1.0 / (1.0 + (relative / 0.1) * (relative / 0.1));
-    const double qPoints = std::min(1.0, h.used / 15.0);
-    const double qSides = std::min(1.0, std::min(tr.left, tr.right) / 5.0);
-    return qFit * qEr * qPoints * qSides;
 }
 
 template <class F>
-FittedDetection detectFitted(const MeasurementRecord& rec, const CalibrationTables& tables,
-                             DetectionProgress& progress) {
-    FittedDetection out;
-    const int N = rec.TraceCount;
-    constexpr int S = F::DetectionRows;
-    const auto& D = F::detectionInput(rec);
-    if (N < 1 || !D.hasTrace(0) || !D.hasTrace(N) || D.lastSample() < S) {
-        out.reason = QStringLiteral("the record holds no samples to detect in");
-        out.messageKey = 18;
-        return out;
-    }
-    if (rec.XScale != 0) {
-        out.reason = QStringLiteral("a scan recorded by time has no trace distance to fit");
-        out.messageKey = 26;
-        return out;
-    }
-    TableScale scale;
-    if (!tableScaleOf<F>(tables, scale)) {
-        out.reason = QStringLiteral("the depth tables are not loaded");
-        out.messageKey = 18;
-        return out;
-    }
-    const double pitchMm = 2.5 * (1.0 + rec.XAdjust / 100.0);
-    if (!(pitchMm > 0)) {
-        out.reason = QStringLiteral("the scan has no positive trace pitch");
-        out.messageKey = 18;
-        return out;
-    }
-
-    // The background of the automatic marker detection, reported as half of the run.
-    std::vector<int32_t> background;
-    DetectionProgress bgProgress{[&](int v) { progress.set(1 + (v - 1) * 49 / 84); }, 1};
-    EstimateBackground(D, N, S, background, bgProgress);
-
-    const EchoField<F> field(D, background, N);
+bool fitCandidate(const EchoField& f, const TableScale& ts, const Profile& profile, int c,
+                  double pitchMm, FittedBar& bar) {
+    const double window = std::max(2, f.H) + 2;
+    const int r0 = profile.row[static_cast<size_t>(c)];
+    const Peak apex =
+        peakBetween(f, c, r0 - static_cast<int>(window), r0 + static_cast<int>(window));
+    if (!apex.found)
+        return false;
+    Curve cv = stackCurve<F>(f, ts, c, apex.row, pitchMm);
+    if (!(cv.C > 0))
+        return false;
+    const double floor = PickNoiseFactor * profile.noise;
     const double sampleNs = F::DetectionRowStep / DDSamplesPerNs;
-    const int firstRow =
-        std::max(field.firstRow(),
-                 static_cast<int>(std::ceil(field.rowOfTime(scale.t0Ns + SurfaceGuardNs))));
-    if (firstRow >= field.lastRow() - 2) {
-        out.reason = QStringLiteral("the scan holds no samples below the surface");
-        out.messageKey = 18;
-        return out;
+    Picks picks = pickAlong<F>(f, ts, cv, pitchMm, floor);
+    Hyperbola h = FitHyperbola(picks.points, ts.t0Ns, 1.5 * sampleNs);
+    if (!h.ok)
+        return false;
+    // Once more along the fitted curve, which is closer than the stack's trial.
+    const Curve fitted{cv.apexTrace + static_cast<int>(std::lround(h.x0 / pitchMm)), h.tau, h.C,
+                       cv.level};
+    const Picks again = pickAlong<F>(f, ts, fitted, pitchMm, floor);
+    const Hyperbola h2 = FitHyperbola(again.points, ts.t0Ns, 1.5 * sampleNs);
+    if (h2.ok && h2.used >= MinimumPoints) {
+        h = h2;
+        picks = again;
+        cv = fitted;
     }
-    const Profile profile = buildProfile(field, firstRow, progress, 50, 80);
-    const double candidateFloor = std::max(CandidateNoiseFactor * profile.lateralNoise, 1.0);
-    const double trackFloor = std::max(TrackNoiseFactor * profile.noise, 1.0);
+    countSides(picks, h.x0);
+    if (h.used < MinimumPoints || picks.left < MinimumPointsPerSide ||
+        picks.right < MinimumPointsPerSide)
+        return false;
+    bar.permittivity = ts.permittivityFor(1.0 / std::sqrt(h.C));
+    bar.permittivitySigma = bar.permittivity * h.sigmaC / h.C;
+    if (bar.permittivity < SmallestPermittivity || bar.permittivity > LargestPermittivity)
+        return false;
+    const double x0 = (cv.apexTrace - 1) * pitchMm + h.x0;
+    const double trace = x0 / pitchMm + 1;
+    if (trace < 0.5 || trace >= f.N + 0.5)
+        return false;
+    bar.positionMm = x0;
+    bar.apexTimeNs = ts.t0Ns + h.tau;
+    bar.points = h.used;
+    bar.confidence = confidenceOf(h, picks, cv.level, profile.noise);
+    int32_t x = 0, y = 0;
+    if (!roundTo(trace, x) || !roundTo(Grid<F>::rowOfTime(bar.apexTimeNs), y) || y < 1 ||
+        y > Grid<F>::S)
+        return false;
+    bar.apex = {x, y};
+    return bar.confidence >= MarkerConfidence;
+}
 
-    // Fit around every candidate; the best fit of each bar wins.
-    std::vector<FittedBar> fits;
-    const std::vector<int> candidates = apexCandidates(profile, candidateFloor);
-    for (size_t ci = 0; ci < candidates.size(); ++ci) {
-        const int c = candidates[ci];
-        const Track tr =
-            trackEcho(field, c, profile.row[static_cast<size_t>(c)], pitchMm, trackFloor);
-        if (static_cast<int>(tr.points.size()) < MinimumPoints || tr.left < MinimumPointsPerSide ||
-            tr.right < MinimumPointsPerSide)
-            continue;
-        const Hyperbola h = robustFit(tr.points, scale.t0Ns, sampleNs);
-        if (!h.ok || h.used < MinimumPoints)
-            continue;
-        FittedBar bar;
-        bar.permittivity = scale.permittivityFor(1.0 / std::sqrt(h.C));
-        bar.permittivitySigma = bar.permittivity * h.sigmaC / h.C;
-        if (bar.permittivity < SmallestPermittivity || bar.permittivity > LargestPermittivity)
-            continue;
-        const double x0 = (c - 1) * pitchMm + h.x0;
-        const double trace = x0 / pitchMm + 1;
-        if (trace < 0.5 || trace >= N + 0.5 || std::fabs(h.x0) > TrackMaxTraces * pitchMm)
-            continue;
-        bar.positionMm = x0;
-        bar.apexTimeNs = scale.t0Ns + h.tau;
-        bar.points = h.used;
-        bar.confidence = confidenceOf(h, tr, sampleNs);
-        if (bar.confidence < MarkerConfidence)
-            continue;
-        int32_t x = 0, y = 0;
-        if (!roundTo(trace, x) || !roundTo(field.rowOfTime(bar.apexTimeNs), y) || y < 1 || y > S)
-            continue;
-        bar.apex = {x, y};
-        fits.push_back(bar);
-        if (ci % 64 == 0)
-            progress.set(80 + static_cast<int>(19 * (ci + 1) / candidates.size()));
-    }
-
-    // One bar per apex: the most confident fit, then the others far enough from it.
+// One bar per apex: the most confident fit, then the others far enough from every bar taken.
+std::vector<FittedBar> separateBars(std::vector<FittedBar> fits) {
     std::sort(fits.begin(), fits.end(),
               [](const FittedBar& a, const FittedBar& b) { return a.confidence > b.confidence; });
+    std::vector<FittedBar> bars;
     for (const FittedBar& f : fits) {
-        const bool taken = std::any_of(out.bars.begin(), out.bars.end(), [&](const FittedBar& b) {
+        const bool taken = std::any_of(bars.begin(), bars.end(), [&](const FittedBar& b) {
             return std::fabs(b.positionMm - f.positionMm) < SameBarMm;
         });
         if (!taken)
-            out.bars.push_back(f);
+            bars.push_back(f);
     }
-    std::sort(out.bars.begin(), out.bars.end(),
+    std::sort(bars.begin(), bars.end(),
               [](const FittedBar& a, const FittedBar& b) { return a.positionMm < b.positionMm; });
+    return bars;
+}
 
-    // The file's permittivity, and every cover depth at it.
+// The file's permittivity from the confident fits, and every cover depth at it.
+void settlePermittivity(const TableScale& ts, FittedDetection& out) {
     std::vector<double> confident;
     for (const FittedBar& b : out.bars)
         if (b.confidence >= FittedConfidentFrom)
             confident.push_back(b.permittivity);
     out.confidentBars = static_cast<int>(confident.size());
     out.permittivity = medianOf(confident);
-    if (out.permittivity > 0) {
-        const double tenths = std::clamp(roundHalfEven(out.permittivity * 10.0),
-                                         SmallestPermittivity * 10, LargestPermittivity * 10);
-        out.permittivitySetting = tenths / 10.0;
-    }
+    if (out.permittivity > 0)
+        out.permittivitySetting = std::clamp(roundHalfEven(out.permittivity * 10.0),
+                                             SmallestPermittivity * 10, LargestPermittivity * 10) /
+                                  10.0;
     for (FittedBar& b : out.bars) {
         const double er = out.permittivity > 0 ? out.permittivity : b.permittivity;
-        b.depthMm = scale.mmPerNs(er) * (b.apexTimeNs - scale.t0Ns);
+        b.depthMm = ts.mmPerNs(er) * (b.apexTimeNs - ts.t0Ns);
     }
+}
+
+FittedDetection failure(int messageKey, const QString& reason) {
+    FittedDetection out;
+    out.messageKey = messageKey;
+    out.reason = reason;
+    return out;
+}
+
+template <class F>
+FittedDetection detectFitted(const MeasurementRecord& rec, const CalibrationTables& tables,
+                             DetectionProgress& progress) {
+    const int N = rec.TraceCount;
+    constexpr int S = F::DetectionRows;
+    const auto& D = F::detectionInput(rec);
+    if (N < 1 || !D.hasTrace(0) || !D.hasTrace(N) || D.lastSample() < S)
+        return failure(18, QStringLiteral("the record holds no samples to detect in"));
+    if (rec.XScale != 0)
+        return failure(26, QStringLiteral("a scan recorded by time has no trace distance to fit"));
+    TableScale ts;
+    if (!tableScaleOf<F>(tables, ts))
+        return failure(18, QStringLiteral("the depth tables are not loaded"));
+    const double pitchMm = 2.5 * (1.0 + rec.XAdjust / 100.0);
+    if (!(pitchMm > 0))
+        return failure(18, QStringLiteral("the scan has no positive trace pitch"));
+
+    // The background of the automatic marker detection, reported as 40 % of the run.
+    std::vector<int32_t> background;
+    DetectionProgress bgProgress{[&](int v) { progress.set(1 + (v - 1) * 39 / 84); }, 1};
+    EstimateBackground(D, N, S, background, bgProgress);
+
+    EchoField field;
+    field.N = N;
+    field.S = S;
+    field.H = Grid<F>::smoothingHalfRows(D);
+    field.firstRow = std::max(
+        field.H + 1, static_cast<int>(std::ceil(Grid<F>::rowOfTime(ts.t0Ns + SurfaceGuardNs))));
+    if (field.firstRow >= S - field.H - 2)
+        return failure(18, QStringLiteral("the scan holds no samples below the surface"));
+    buildField(D, background, field);
+    progress.set(55);
+    const Profile profile = buildProfile(field);
+    progress.set(70);
+
+    const double candidateFloor = std::max(CandidateNoiseFactor * profile.lateralNoise, 1.0);
+    const std::vector<int> candidates = apexCandidates(profile, candidateFloor);
+    std::vector<FittedBar> fits;
+    for (size_t k = 0; k < candidates.size(); ++k) {
+        FittedBar bar;
+        if (fitCandidate<F>(field, ts, profile, candidates[k], pitchMm, bar))
+            fits.push_back(bar);
+        if (k % 32 == 31)
+            progress.set(70 + static_cast<int>(29 * (k + 1) / candidates.size()));
+    }
+    FittedDetection out;
+    out.bars = separateBars(std::move(fits));
+    settlePermittivity(ts, out);
     out.ok = true;
     progress.set(100);
     return out;
@@ -599,10 +520,7 @@ FittedDetection DetectFitted(const MeasurementRecord& rec, const CalibrationTabl
         return rec.is940() ? detectFitted<Family940>(rec, tables, p)
                            : detectFitted<Family730>(rec, tables, p);
     } catch (const std::bad_alloc&) {
-        FittedDetection out;
-        out.reason = QStringLiteral("not enough memory for the detection");
-        out.messageKey = 18;
-        return out;
+        return failure(18, QStringLiteral("not enough memory for the detection"));
     }
 }
 

@@ -10,6 +10,7 @@
 #include "view/CursorPosition.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 #include <charconv>
@@ -473,6 +474,7 @@ bool parseMode(const QString& text, DetectionMode& m) {
 } // namespace
 
 int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv); // SystemData lies beside the program
     std::vector<SampleRequest> requests;
     Analyses analyses;
     QStringList files;
