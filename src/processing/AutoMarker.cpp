@@ -28,6 +28,75 @@ namespace {
 constexpr int BackgroundSteps = 12;
 constexpr int BackgroundStep = 7;
 
+// Folds one trace into the two smallest non-negative deviations of every row so far (None
+// where there is none yet), without branches. W holds every deviation and None is above them.
+template <typename W, typename T> void foldTrace(const T* x, const T* ref, int S, W* m1, W* m2) {
+    constexpr W None = std::numeric_limits<W>::max();
+    for (int k = 1; k <= S; ++k) {
+        const W d = static_cast<W>(x[k]) - static_cast<W>(ref[k]);
+        const W v = d < 0 ? None : d;
+        m2[k] = std::min(m2[k], std::max(m1[k], v));
+        m1[k] = std::min(m1[k], v);
+    }
+}
+
+// True when every sample of the block's traces and of the reference lies so close to 0 that
+// each deviation fits 32 bits below the largest 32-bit value.
+template <typename T> bool narrowDeviations(const Matrix<T>& D, int first, int last, int S) {
+    if constexpr (sizeof(T) < sizeof(int32_t)) {
+        return true;
+    } else {
+        constexpr T Bound = (T{1} << 30) - 1;
+        T lo = 0, hi = 0;
+        auto scan = [&](const T* x) {
+            for (int k = 1; k <= S; ++k) {
+                lo = std::min(lo, x[k]);
+                hi = std::max(hi, x[k]);
+            }
+        };
+        scan(D.trace(0));
+        for (int t = first; t <= last; ++t)
+            scan(D.trace(t));
+        return lo >= -Bound && hi <= Bound;
+    }
+}
+
+// Adds to sumPos, row by row, the rounded average of the block's two smallest non-negative
+// deviations from the reference. False when a deviation does not fit 32 bits.
+template <typename T>
+bool addBlock(const Matrix<T>& D, int b, int S, std::vector<int64_t>& sumPos) {
+    constexpr int BW = AutoMarkerGrid::BlockWidth;
+    const T* ref = D.trace(0);
+    const int first = b * BW + 1, last = b * BW + BW;
+    auto add = [&](auto none, auto& m1, auto& m2) {
+        for (int k = 1; k <= S; ++k) {
+            const int64_t a = m1[k] == none ? 0 : m1[k];
+            const int64_t c = m2[k] == none ? 0 : m2[k];
+            sumPos[k] += static_cast<int64_t>(roundHalfEven(static_cast<double>(a + c) / 2.0));
+        }
+    };
+    if (narrowDeviations(D, first, last, S)) {
+        constexpr int32_t None = std::numeric_limits<int32_t>::max();
+        std::vector<int32_t> m1(static_cast<size_t>(S) + 1, None), m2 = m1;
+        for (int t = first; t <= last; ++t)
+            foldTrace<int32_t>(D.trace(t), ref, S, m1.data(), m2.data());
+        add(None, m1, m2);
+        return true;
+    }
+    // Samples far from 0: deviations in 64 bits, each checked against 32.
+    constexpr int64_t None = std::numeric_limits<int64_t>::max();
+    std::vector<int64_t> m1(static_cast<size_t>(S) + 1, None), m2 = m1;
+    for (int t = first; t <= last; ++t) {
+        const T* x = D.trace(t);
+        for (int k = 1; k <= S; ++k)
+            if (!fitsIn<int32_t>(static_cast<int64_t>(x[k]) - ref[k]))
+                return false;
+        foldTrace<int64_t>(x, ref, S, m1.data(), m2.data());
+    }
+    add(None, m1, m2);
+    return true;
+}
+
 template <typename T>
 bool estimateBackground(const Matrix<T>& D, int N, int S, std::vector<int32_t>& bg,
                         DetectionProgress& progress) {
@@ -38,35 +107,12 @@ bool estimateBackground(const Matrix<T>& D, int N, int S, std::vector<int32_t>& 
 
     // Per row: the sum over the blocks of the average of the block's two smallest
     // non-negative deviations from the reference.
-    constexpr int64_t None = std::numeric_limits<int64_t>::max();
     std::vector<int64_t> sumPos(static_cast<size_t>(S) + 1, 0);
-    std::vector<int64_t> m1(static_cast<size_t>(S) + 1), m2(static_cast<size_t>(S) + 1);
     int reported = 0;
     for (int b = 0; b < B && ok; ++b) {
-        std::fill(m1.begin(), m1.end(), None);
-        std::fill(m2.begin(), m2.end(), None);
-        for (int j = 1; j <= BW; ++j) {
-            const T* x = D.trace(b * BW + j);
-            for (int k = 1; k <= S; ++k) {
-                const int64_t d = static_cast<int64_t>(x[k]) - ref[k];
-                if constexpr (sizeof(T) >= sizeof(int32_t))
-                    ok &= fitsIn<int32_t>(d);
-                if (d < 0)
-                    continue;
-                if (d < m1[k]) {
-                    m2[k] = m1[k];
-                    m1[k] = d;
-                } else if (d < m2[k]) {
-                    m2[k] = d;
-                }
-            }
-        }
+        ok = addBlock(D, b, S, sumPos);
         if (!ok)
             break;
-        for (int k = 1; k <= S; ++k) {
-            const int64_t sum = (m1[k] == None ? 0 : m1[k]) + (m2[k] == None ? 0 : m2[k]);
-            sumPos[k] += static_cast<int64_t>(roundHalfEven(static_cast<double>(sum) / 2.0));
-        }
         // The progress of the rows of a row-by-row estimate, spread over the blocks.
         const int due = (b + 1) * BackgroundSteps / B;
         for (; reported < due; ++reported)
@@ -125,6 +171,44 @@ bool smoothRows(std::vector<int32_t>& v, std::vector<int32_t>& copy, int S) {
     return ok;
 }
 
+// True when every background-free sample of traces 1..N lies within 2^27, so that neither
+// the gain nor a sum of five amplified rows can leave 32 bits.
+template <typename T>
+bool boundedDeviations(const Matrix<T>& D, int N, int S, const std::vector<int32_t>& bg) {
+    int64_t lo = 0, hi = 0;
+    for (int i = 1; i <= N; ++i) {
+        const T* x = D.trace(i);
+        T a = x[1], b = x[1];
+        for (int j = 1; j <= S; ++j) {
+            a = std::min(a, x[j]);
+            b = std::max(b, x[j]);
+        }
+        lo = std::min<int64_t>(lo, a);
+        hi = std::max<int64_t>(hi, b);
+    }
+    const auto [bgLo, bgHi] = std::minmax_element(bg.begin() + 1, bg.end());
+    constexpr int64_t Bound = int64_t{1} << 27;
+    return hi - *bgLo <= Bound && *bgHi - lo <= Bound;
+}
+
+// SubtractBackground, the smoothing and the peak row of one trace whose deviations are
+// bounded, in loops that vectorise. amplified and smoothed are work rows 0..S.
+template <typename T>
+int32_t quickPeakRow(const T* x, const int32_t* bg, int S, int32_t* amplified,
+                     std::vector<int32_t>& smoothed) {
+    for (int j = 1; j <= S; ++j)
+        amplified[j] = static_cast<int32_t>(roundHalfEvenInRange(
+            AutoMarkerGrid::Gain * static_cast<double>(static_cast<int32_t>(x[j]) - bg[j])));
+    smoothed.assign(amplified, amplified + S + 1);
+    // A sum of five rows divided by 5 never ends in a half, so a product with 0.2, off by far
+    // less than the 0.1 to the nearest half, rounds the same.
+    for (int j = 3; j <= S - 3; ++j)
+        smoothed[static_cast<size_t>(j)] = static_cast<int32_t>(
+            roundHalfEvenInRange(0.2 * (amplified[j - 2] + amplified[j - 1] + amplified[j] +
+                                        amplified[j + 1] + amplified[j + 2])));
+    return PeakRowOf(smoothed.data(), S);
+}
+
 template <typename T>
 ProfileSteps buildPeakProfile(const Matrix<T>& D, int N, int S, const std::vector<int32_t>& bg,
                               std::vector<int32_t>& peakRow, DetectionProgress& progress) {
@@ -132,7 +216,13 @@ ProfileSteps buildPeakProfile(const Matrix<T>& D, int N, int S, const std::vecto
     peakRow.assign(static_cast<size_t>(N) + 1, 0);
     bool& subtractOk = steps.subtractOk;
     std::vector<int32_t> trace(static_cast<size_t>(S) + 1, 0), copy;
+    const bool bounded = boundedDeviations(D, N, S, bg);
     for (int i = 1; i <= N; ++i) {
+        if (bounded) {
+            // Nothing can overflow: the quick way, which gives the same rows.
+            peakRow[i] = quickPeakRow(D.trace(i), bg.data(), S, trace.data(), copy);
+            continue;
+        }
         const T* x = D.trace(i);
         for (int j = 1; j <= S; ++j) {
             int32_t v = 0;
@@ -207,15 +297,15 @@ ProfileSteps BuildPeakProfile(const Matrix<int32_t>& D, int N, int S,
 }
 
 int32_t PeakRowOf(const int32_t* values, int S) {
+    // The largest value (values up to 0 never count), then the first row that holds it.
     int32_t mx = 0;
-    int first = 0;
     for (int j = 1; j <= S; ++j)
-        if (values[j] > mx) {
-            mx = values[j];
-            first = j;
-        }
+        mx = std::max(mx, values[j]);
     if (mx < AutoMarkerGrid::MinimumPeak)
         return 0;
+    int first = 1;
+    while (values[first] != mx)
+        ++first;
     int last = first;
     while (last < S && values[last + 1] == mx)
         ++last;

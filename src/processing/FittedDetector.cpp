@@ -113,19 +113,14 @@ template <class F> struct Grid {
     }
 };
 
-// The background-free samples of every trace smoothed over 2H + 1 rows, one float block.
+// The background-free samples of every trace smoothed over 2H + 1 rows, one float block
+// (traces 1..N, rows 0..S).
 class EchoField {
 public:
     int N = 0, S = 0, H = 0;
     int firstRow = 0; // rows before it (the surface) hold 0
-    std::vector<float> v;
-    float at(int trace, int row) const {
-        return v[static_cast<size_t>(trace) * static_cast<size_t>(S + 1) +
-                 static_cast<size_t>(row)];
-    }
-    const float* trace(int t) const {
-        return v.data() + static_cast<size_t>(t) * static_cast<size_t>(S + 1);
-    }
+    Matrix<float> v;
+    const float* trace(int t) const { return v.trace(t); }
     // Linear between rows; 0 outside the field.
     double interpolated(int trace, double row) const {
         if (trace < 1 || trace > N || !(row >= firstRow) || row >= S - H)
@@ -138,18 +133,20 @@ public:
 };
 
 template <class T>
-void buildField(const Matrix<T>& D, const std::vector<int32_t>& bg, EchoField& f) {
-    f.v.assign(static_cast<size_t>(f.N + 1) * static_cast<size_t>(f.S + 1), 0.0f);
+bool buildField(const Matrix<T>& D, const std::vector<int32_t>& bg, EchoField& f) {
+    if (!f.v.allocate(1, f.N, f.S))
+        return false;
     std::vector<double> prefix(static_cast<size_t>(f.S) + 1, 0);
     const double scale = 1.0 / (2 * f.H + 1);
     for (int i = 1; i <= f.N; ++i) {
         const T* x = D.trace(i);
         for (int r = 1; r <= f.S; ++r)
             prefix[r] = prefix[r - 1] + (static_cast<double>(x[r]) - bg[static_cast<size_t>(r)]);
-        float* out = f.v.data() + static_cast<size_t>(i) * static_cast<size_t>(f.S + 1);
+        float* out = f.v.trace(i);
         for (int r = f.firstRow; r <= f.S - f.H; ++r)
             out[r] = static_cast<float>((prefix[r + f.H] - prefix[r - f.H - 1]) * scale);
     }
+    return true;
 }
 
 // The row profile of the laterally averaged echoes: for every trace the row of its strongest
@@ -271,9 +268,26 @@ template <class F> double rowOf(const TableScale& ts, double tau, double C, doub
     return Grid<F>::rowOfTime(ts.t0Ns + std::sqrt(tau * tau + C * u * u));
 }
 
+// The mean field value along the trial hyperbola of apex trace a, apex time tau and
+// curvature C over the traces a - U .. a + U.
+template <class F>
+double stackAlong(const EchoField& f, const TableScale& ts, int a, double tau, double C, int U,
+                  double pitchMm) {
+    double sum = 0;
+    int n = 0;
+    for (int u = -U; u <= U; ++u) {
+        if (a + u < 1 || a + u > f.N)
+            continue;
+        sum += f.interpolated(a + u, rowOf<F>(ts, tau, C, u * pitchMm));
+        ++n;
+    }
+    return n > 0 ? sum / n : -1e300;
+}
+
 // The curve through the candidate's apex along which the echo is strongest on average, over
 // permittivities 2..20 and apexes a few traces to either side: a stack of the field along
-// each trial hyperbola, so that a noisy flank still tells its bend.
+// each trial hyperbola, so that a noisy flank still tells its bend. A coarse pass over the
+// permittivities and the apexes, then finer permittivities around the best.
 template <class F>
 Curve stackCurve(const EchoField& f, const TableScale& ts, int c, double apexRow, double pitchMm) {
     Curve best;
@@ -283,22 +297,26 @@ Curve stackCurve(const EchoField& f, const TableScale& ts, int c, double apexRow
     const double reachMm = std::clamp(1.2 * tau * ts.mmPerNs(8.0), 30.0, 150.0);
     const int U = static_cast<int>(reachMm / pitchMm);
     best.level = -1e300;
-    for (double er = SmallestPermittivity; er <= LargestPermittivity; er *= StackStep) {
+    double bestEr = 0;
+    auto trial = [&](double er, int a) {
         const double C = ts.curvatureFor(er);
-        for (int shift = -ApexShiftTraces; shift <= ApexShiftTraces; ++shift) {
-            const int a = c + shift;
-            double sum = 0;
-            int n = 0;
-            for (int u = -U; u <= U; ++u) {
-                if (a + u < 1 || a + u > f.N)
-                    continue;
-                sum += f.interpolated(a + u, rowOf<F>(ts, tau, C, u * pitchMm));
-                ++n;
-            }
-            if (n > 0 && sum / n > best.level)
-                best = {a, tau, C, sum / n};
+        const double level = stackAlong<F>(f, ts, a, tau, C, U, pitchMm);
+        if (level > best.level) {
+            best = {a, tau, C, level};
+            bestEr = er;
         }
-    }
+    };
+    constexpr double Coarse = StackStep * StackStep * StackStep;
+    for (double er = SmallestPermittivity; er <= LargestPermittivity; er *= Coarse)
+        for (int shift = -ApexShiftTraces; shift <= ApexShiftTraces; ++shift)
+            trial(er, c + shift);
+    const double around = bestEr;
+    const int apex = best.apexTrace;
+    for (int k = -2; k <= 2; ++k)
+        if (k != 0)
+            trial(std::clamp(around * std::pow(StackStep, k), SmallestPermittivity,
+                             LargestPermittivity),
+                  apex);
     return best;
 }
 
@@ -488,7 +506,8 @@ FittedDetection detectFitted(const MeasurementRecord& rec, const CalibrationTabl
         field.H + 1, static_cast<int>(std::ceil(Grid<F>::rowOfTime(ts.t0Ns + SurfaceGuardNs))));
     if (field.firstRow >= S - field.H - 2)
         return failure(18, QStringLiteral("the scan holds no samples below the surface"));
-    buildField(D, background, field);
+    if (!buildField(D, background, field))
+        return failure(18, QStringLiteral("not enough memory for the detection"));
     progress.set(55);
     const Profile profile = buildProfile(field);
     progress.set(70);
