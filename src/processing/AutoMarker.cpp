@@ -372,7 +372,7 @@ AutoMarkerResult computeAutoMarker(const MeasurementRecord& rec, bool fromEnd,
     const int N = rec.TraceCount;
     constexpr int S = F::DetectionRows;
     const auto& D = F::detectionInput(rec);
-    if (N < 1 || !D.hasTrace(0) || !D.hasTrace(N) || D.lastSample() < S) {
+    if (!HasDetectionSamples(rec)) {
         res.reason = QStringLiteral("the record holds no samples to detect in");
         return res;
     }
@@ -401,6 +401,15 @@ AutoMarkerResult computeAutoMarker(const MeasurementRecord& rec, bool fromEnd,
 }
 
 } // namespace
+
+bool HasDetectionSamples(const MeasurementRecord& rec) {
+    auto has = [&](const auto& D, int S) {
+        return rec.TraceCount >= 1 && D.hasTrace(0) && D.hasTrace(rec.TraceCount) &&
+               D.lastSample() >= S;
+    };
+    return rec.is940() ? has(Family940::detectionInput(rec), Family940::DetectionRows)
+                       : has(Family730::detectionInput(rec), Family730::DetectionRows);
+}
 
 AutoMarkerResult ComputeAutoMarker(const MeasurementRecord& rec, bool fromEnd,
                                    const ProgressFn& progress) {

@@ -106,6 +106,10 @@ std::vector<DetectedApex> FindApexes(const std::vector<int32_t>& P, const AutoMa
 
 // ---- A whole run ----
 
+// True when the record holds the samples a detection reads: trace 0 and traces 1..N of the
+// family's detection grid.
+bool HasDetectionSamples(const MeasurementRecord& rec);
+
 struct AutoMarkerResult {
     // False when the run itself failed (no usable samples, not enough memory, or a 730-family
     // run that found nothing): the markers the detection replaces stay removed and the record

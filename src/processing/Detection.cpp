@@ -25,22 +25,42 @@ DetectionTexts AutoMarkerTexts(bool japanese, bool family940, int group) {
 
 namespace {
 
-bool groupExists(const MeasurementRecord& rec, int group, DetectionRun& run) {
-    if (!rec.is940() || (group >= 0 && group < MarkGroups940))
-        return true;
-    run.messageKey = 18;
-    run.reason = QStringLiteral("mark group %1 does not exist").arg(group);
-    return false;
+DetectionRun refusedRun(DetectionRun run, int key, const QString& why) {
+    run.refused = true;
+    run.messageKey = key;
+    run.reason = why;
+    return run;
+}
+
+// The checks every detection makes: the 940 group exists and the record has samples.
+DetectionRun checkedRun(const MeasurementRecord& rec, DetectionMode mode, int group) {
+    DetectionRun run;
+    run.mode = mode;
+    run.group = group;
+    if (rec.is940() && (group < 0 || group >= MarkGroups940))
+        return refusedRun(run, 18, QStringLiteral("mark group %1 does not exist").arg(group));
+    if (!HasDetectionSamples(rec))
+        return refusedRun(run, 18, QStringLiteral("the record holds no samples to detect in"));
+    return run;
 }
 
 } // namespace
 
+DetectionRun CheckDetection(const MeasurementRecord& rec, const CalibrationTables& tables,
+                            DetectionMode mode, int group) {
+    DetectionRun run = checkedRun(rec, mode, group);
+    QString why;
+    if (!run.refused && mode == DetectionMode::Fitted)
+        if (const int key = FittedDetectorRefusal(rec, tables, &why))
+            return refusedRun(run, key, why);
+    return run;
+}
+
 DetectionRun RunAutoMarker(const MeasurementRecord& rec, bool fromEnd, int group,
                            const ProgressFn& progress) {
-    DetectionRun run;
-    run.mode = fromEnd ? DetectionMode::FromEnd : DetectionMode::FromStart;
-    run.group = group;
-    if (!groupExists(rec, group, run))
+    DetectionRun run =
+        checkedRun(rec, fromEnd ? DetectionMode::FromEnd : DetectionMode::FromStart, group);
+    if (run.refused)
         return run;
     const AutoMarkerResult r = ComputeAutoMarker(rec, fromEnd, progress);
     run.ok = r.ok;
@@ -55,10 +75,8 @@ DetectionRun RunAutoMarker(const MeasurementRecord& rec, bool fromEnd, int group
 
 DetectionRun RunFittedDetection(const MeasurementRecord& rec, const CalibrationTables& tables,
                                 int group, const ProgressFn& progress) {
-    DetectionRun run;
-    run.mode = DetectionMode::Fitted;
-    run.group = group;
-    if (!groupExists(rec, group, run))
+    DetectionRun run = CheckDetection(rec, tables, DetectionMode::Fitted, group);
+    if (run.refused)
         return run;
     run.fit = DetectFitted(rec, tables, progress);
     run.ok = run.fit.ok;
@@ -112,6 +130,8 @@ void WriteDetectedMarkers(MeasurementRecord& rec, int group,
 }
 
 bool ApplyDetection(MeasurementRecord& rec, const DetectionRun& run) {
+    if (run.refused)
+        return false;
     RemoveDetectedMarkers(rec, run.group);
     if (!run.ok)
         return false;

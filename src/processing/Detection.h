@@ -2,7 +2,8 @@
 // The detection commands as the view runs them: the automatic marker detection from the start
 // or from the end, and the fitted detector. A run is computed first (RunDetection, which
 // changes nothing) and then written into the record in one step (ApplyDetection), so that a
-// command is: confirm with AutoMarkerTexts().confirmation, show the progress window with its
+// command is: CheckDetection (a refused run shows its message and ends the command), confirm
+// with AutoMarkerTexts().confirmation, show the progress window with its
 // caption and label, RunDetection with the window's progress, ApplyDetection (one undo step),
 // then rebuild the marker list, redraw the marker overlay, update the readouts and copy the
 // picture whatever the outcome, set CurrentMarker to 0, and show run.messageKey when it is
@@ -36,6 +37,9 @@ DetectionTexts AutoMarkerTexts(bool japanese, bool family940, int group);
 struct DetectionRun {
     DetectionMode mode = DetectionMode::FromStart;
     int group = 0; // the 940 mark group whose markers the run replaces
+    // The run did not start because it cannot work on this record (messageKey says why):
+    // nothing is removed or written.
+    bool refused = false;
     // False when the run failed: the markers it replaces are removed all the same and the
     // record is not marked modified.
     bool ok = false;
@@ -48,6 +52,11 @@ struct DetectionRun {
     int messageKey = 0;
     QString reason;
 };
+
+// Whether a detection can run on the record at all, asked before the confirmation: a run
+// with refused set and the message to show, or one with refused clear.
+DetectionRun CheckDetection(const MeasurementRecord& rec, const CalibrationTables& tables,
+                            DetectionMode mode, int group);
 
 // Computes what the automatic marker detection or the fitted detector writes into the 940 mark
 // group `group` (the view's MarkerGroup for the standard detection; the user's choice for the

@@ -476,22 +476,54 @@ FittedDetection failure(int messageKey, const QString& reason) {
     return out;
 }
 
+// Where the fitted detector may look: the trace pitch, the depth tables' time scale and the
+// first row below the surface; a refusal (message key and reason) when it cannot run.
+struct FitSetup {
+    double pitchMm = 0;
+    TableScale ts;
+    int H = 0;
+    int firstRow = 0;
+    int refusal = 0;
+    QString reason;
+};
+
+template <class F>
+FitSetup setupFor(const MeasurementRecord& rec, const CalibrationTables& tables) {
+    FitSetup s;
+    auto refuse = [&](int key, const char* why) {
+        s.refusal = key;
+        s.reason = QString::fromLatin1(why);
+        return s;
+    };
+    constexpr int S = F::DetectionRows;
+    if (!HasDetectionSamples(rec))
+        return refuse(18, "the record holds no samples to detect in");
+    if (rec.XScale != 0)
+        return refuse(26, "a scan recorded by time has no trace distance to fit");
+    if (!tableScaleOf<F>(tables, s.ts))
+        return refuse(18, "the depth tables are not loaded");
+    s.pitchMm = 2.5 * (1.0 + rec.XAdjust / 100.0);
+    if (!(s.pitchMm > 0))
+        return refuse(18, "the scan has no positive trace pitch");
+    s.H = Grid<F>::smoothingHalfRows(F::detectionInput(rec));
+    const double first = std::ceil(Grid<F>::rowOfTime(s.ts.t0Ns + SurfaceGuardNs));
+    s.firstRow = static_cast<int>(std::clamp(first, static_cast<double>(s.H + 1), double{S}));
+    if (s.firstRow >= S - s.H - 2)
+        return refuse(18, "the scan holds no samples below the surface");
+    return s;
+}
+
 template <class F>
 FittedDetection detectFitted(const MeasurementRecord& rec, const CalibrationTables& tables,
                              DetectionProgress& progress) {
+    const FitSetup setup = setupFor<F>(rec, tables);
+    if (setup.refusal)
+        return failure(setup.refusal, setup.reason);
     const int N = rec.TraceCount;
     constexpr int S = F::DetectionRows;
     const auto& D = F::detectionInput(rec);
-    if (N < 1 || !D.hasTrace(0) || !D.hasTrace(N) || D.lastSample() < S)
-        return failure(18, QStringLiteral("the record holds no samples to detect in"));
-    if (rec.XScale != 0)
-        return failure(26, QStringLiteral("a scan recorded by time has no trace distance to fit"));
-    TableScale ts;
-    if (!tableScaleOf<F>(tables, ts))
-        return failure(18, QStringLiteral("the depth tables are not loaded"));
-    const double pitchMm = 2.5 * (1.0 + rec.XAdjust / 100.0);
-    if (!(pitchMm > 0))
-        return failure(18, QStringLiteral("the scan has no positive trace pitch"));
+    const TableScale& ts = setup.ts;
+    const double pitchMm = setup.pitchMm;
 
     // The background of the automatic marker detection, reported as 40 % of the run.
     std::vector<int32_t> background;
@@ -501,11 +533,8 @@ FittedDetection detectFitted(const MeasurementRecord& rec, const CalibrationTabl
     EchoField field;
     field.N = N;
     field.S = S;
-    field.H = Grid<F>::smoothingHalfRows(D);
-    field.firstRow = std::max(
-        field.H + 1, static_cast<int>(std::ceil(Grid<F>::rowOfTime(ts.t0Ns + SurfaceGuardNs))));
-    if (field.firstRow >= S - field.H - 2)
-        return failure(18, QStringLiteral("the scan holds no samples below the surface"));
+    field.H = setup.H;
+    field.firstRow = setup.firstRow;
     if (!buildField(D, background, field))
         return failure(18, QStringLiteral("not enough memory for the detection"));
     progress.set(55);
@@ -531,6 +560,15 @@ FittedDetection detectFitted(const MeasurementRecord& rec, const CalibrationTabl
 }
 
 } // namespace
+
+int FittedDetectorRefusal(const MeasurementRecord& rec, const CalibrationTables& tables,
+                          QString* reason) {
+    const FitSetup s =
+        rec.is940() ? setupFor<Family940>(rec, tables) : setupFor<Family730>(rec, tables);
+    if (reason)
+        *reason = s.reason;
+    return s.refusal;
+}
 
 FittedDetection DetectFitted(const MeasurementRecord& rec, const CalibrationTables& tables,
                              const ProgressFn& progress) {

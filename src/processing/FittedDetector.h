@@ -48,6 +48,13 @@ struct FittedDetection {
 // A fit counts as confident, and its permittivity enters the median, from this confidence on.
 constexpr double FittedConfidentFrom = 0.5;
 
+// Why the fitted detector cannot measure this record, as a message key with a reason, before
+// anything is changed: 26 for a scan recorded by time (XScale not 0), which has no trace
+// pitch; 18 for a record without samples, depth tables that are not loaded, or a scan without
+// samples below the surface. 0 when it can run.
+int FittedDetectorRefusal(const MeasurementRecord& rec, const CalibrationTables& tables,
+                          QString* reason = nullptr);
+
 // Runs the fitted detector on the record's unprocessed samples. Needs the depth tables of the
 // family (time zero and the time-depth relation) and a scan measured by distance: a scan
 // recorded by time (XScale not 0) has no trace pitch and fails with message 26.
