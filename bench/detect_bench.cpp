@@ -4,10 +4,9 @@
 // detection grid as the floor.
 #include "config/CalibrationTables.h"
 #include "config/SystemPaths.h"
-#include "data/FileOpen.h"
 #include "processing/Detection.h"
 #include "scangen/Scene.h"
-#include "scangen/Writers.h"
+#include "scangen/SceneFile.h"
 
 #include "BenchSupport.h"
 #include <QTemporaryDir>
@@ -45,16 +44,8 @@ scangen::Scene longScene(int traces) {
 
 std::unique_ptr<MeasurementRecord> readScene(const scangen::Scene& s, const QString& name) {
     static QTemporaryDir dir;
-    const QString path = dir.filePath(name);
-    const bool written = name.endsWith(QLatin1String(".RDD"))
-                             ? scangen::writeRdd(s, path)
-                             : scangen::writeZvx(s, path, KindZvx4);
-    auto rec = std::make_unique<MeasurementRecord>();
-    SetRecordPath(*rec, path);
-    int16_t maxTraces = 6000;
-    ReadContext ctx;
-    ctx.MaxTraces = &maxTraces;
-    if (!written || !DetectFileKind(*rec) || !ReadMeasurementFile(*rec, ctx))
+    auto rec = scangen::readSceneBack(s, name.endsWith(QLatin1String(".ZVX")), dir.filePath(name));
+    if (!rec)
         fail("cannot write or read the bench file");
     return rec;
 }

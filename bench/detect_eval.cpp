@@ -17,11 +17,10 @@
 //   detect_eval [--scenes]     --scenes also prints one line per scene
 #include "config/CalibrationTables.h"
 #include "config/SystemPaths.h"
-#include "data/FileOpen.h"
 #include "data/MeasurementRecord.h"
 #include "processing/Detection.h"
 #include "scangen/Scene.h"
-#include "scangen/Writers.h"
+#include "scangen/SceneFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -151,16 +150,10 @@ bool evaluate(const SceneCase& c, const CalibrationTables& tables, const QTempor
               Tally& standardTally, Tally& fittedTally, double& estimate) {
     const QString path = dir.filePath(QStringLiteral("E%1.%2").arg(c.seed).arg(
         c.family == 730 ? QStringLiteral("RDD") : QStringLiteral("ZVX")));
-    QString error;
-    const bool written = c.family == 730 ? scangen::writeRdd(c.scene, path, &error)
-                                         : scangen::writeZvx(c.scene, path, KindZvx4, &error);
-    MeasurementRecord rec;
-    SetRecordPath(rec, path);
-    int16_t maxTraces = 6000;
-    ReadContext ctx;
-    ctx.MaxTraces = &maxTraces;
-    if (!written || !DetectFileKind(rec) || !ReadMeasurementFile(rec, ctx))
+    const auto read = scangen::readSceneBack(c.scene, c.family == 940, path);
+    if (!read)
         return false;
+    const MeasurementRecord& rec = *read;
     QFile::remove(path);
 
     const DetectionRun standard = RunDetection(rec, tables, DetectionMode::FromStart, 0);

@@ -4,10 +4,9 @@
 // tables.
 
 #include "config/CalibrationTables.h"
-#include "data/FileOpen.h"
 #include "data/MeasurementRecord.h"
 #include "scangen/Scene.h"
-#include "scangen/Writers.h"
+#include "scangen/SceneFile.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -19,17 +18,8 @@ namespace rebar::test {
 // The scene as an RDD (730) or ZVX (940) file, read back; null when either step fails.
 inline std::unique_ptr<MeasurementRecord> readScene(const scangen::Scene& s, bool family940) {
     Scratch dir;
-    const QString path = dir.path(family940 ? QStringLiteral("S.ZVX") : QStringLiteral("S.RDD"));
-    const bool written =
-        family940 ? scangen::writeZvx(s, path, KindZvx4) : scangen::writeRdd(s, path);
-    auto rec = std::make_unique<MeasurementRecord>();
-    SetRecordPath(*rec, path);
-    int16_t maxTraces = 6000;
-    ReadContext ctx;
-    ctx.MaxTraces = &maxTraces;
-    if (!written || !DetectFileKind(*rec) || !ReadMeasurementFile(*rec, ctx))
-        return nullptr;
-    return rec;
+    return scangen::readSceneBack(
+        s, family940, dir.path(family940 ? QStringLiteral("S.ZVX") : QStringLiteral("S.RDD")));
 }
 
 // A slab line with bars every `spacing` mm from 150 mm on at the given covers in turn.
