@@ -385,10 +385,9 @@ void countSides(Picks& p, double x0) {
 template <class F>
 bool fitCandidate(const EchoField& f, const TableScale& ts, const Profile& profile, int c,
                   double pitchMm, FittedBar& bar) {
-    const double window = std::max(2, f.H) + 2;
+    const int window = std::max(2, f.H) + 2;
     const int r0 = profile.row[static_cast<size_t>(c)];
-    const Peak apex =
-        peakBetween(f, c, r0 - static_cast<int>(window), r0 + static_cast<int>(window));
+    const Peak apex = peakBetween(f, c, r0 - window, r0 + window);
     if (!apex.found)
         return false;
     Curve cv = stackCurve<F>(f, ts, c, apex.row, pitchMm);
@@ -420,16 +419,14 @@ bool fitCandidate(const EchoField& f, const TableScale& ts, const Profile& profi
         return false;
     const double x0 = (cv.apexTrace - 1) * pitchMm + h.x0;
     const double trace = x0 / pitchMm + 1;
-    if (trace < 0.5 || trace >= f.N + 0.5)
-        return false;
     bar.positionMm = x0;
     bar.apexTimeNs = ts.t0Ns + h.tau;
     bar.points = h.used;
     bar.confidence = confidenceOf(h, picks, cv.level, profile.noise);
     int32_t x = 0, y = 0;
-    if (!roundTo(trace, x) || !roundTo(Grid<F>::rowOfTime(bar.apexTimeNs), y) || y < 1 ||
-        y > Grid<F>::S)
-        return false;
+    if (!roundTo(trace, x) || x < 1 || x > f.N || !roundTo(Grid<F>::rowOfTime(bar.apexTimeNs), y) ||
+        y < 1 || y > Grid<F>::S)
+        return false; // an apex outside the scan
     bar.apex = {x, y};
     return bar.confidence >= MarkerConfidence;
 }
