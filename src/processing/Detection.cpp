@@ -141,8 +141,10 @@ bool ApplyDetection(MeasurementRecord& rec, const DetectionRun& run) {
 }
 
 bool AutoMarker(MeasurementRecord& rec, int16_t fromEnd, const ProgressFn& progress) {
-    if (progress)
-        progress(0);
+    if (progress) {
+        progress(0); // the progress window opens
+        progress(1); // the markers the run replaces are gone from here on
+    }
     return ApplyDetection(rec, RunAutoMarker(rec, fromEnd != 0, rec.MarkerGroup, progress));
 }
 
