@@ -161,9 +161,8 @@ int FrmMDI::OpenFiles(const QStringList& paths) {
 
 void FrmMDI::OpenCommand() {
     const QList<FileFilter> filters = {
-        {QStringLiteral("QTX"),
-         QStringLiteral(
-             "*.??0;*.??1;*.??2;*.??3;*.??4;*.??5;*.??6;*.??7;*.??8;*.??9;*.RDD;*.VXD;*.ZVX")},
+        {QStringLiteral("QTX"), QStringLiteral("*.??0;*.??1;*.??2;*.??3;*.??4;*.??5;*.??6;*.??7;*.?"
+                                               "?8;*.??9;*.RDD;*.VXD;*.ZVX;*.DZT")},
         {message(33), QStringLiteral("*.*")},
     };
     const auto answer = platform().chooseOpenFiles(QString(), filters, true);

@@ -52,7 +52,7 @@ QString StartupUsage() {
         "usage: rebarscope [--screenshot OUT.png] [--tile] [--setting Key=Value]... [--menu "
         "NAME_INDEX]...\n"
         "                  [FILE...]\n"
-        "  FILE...               measurement files to open (RDD, ZVX, VXD, text data)\n"
+        "  FILE...               measurement files to open (RDD, ZVX, VXD, text data, DZT)\n"
         "  --screenshot OUT.png  render the main window with the files open to OUT.png and exit;\n"
         "                        message boxes are printed to standard error\n"
         "  --tile                tile the views before the screenshot\n"

@@ -1,6 +1,7 @@
 #include "data/FileOpen.h"
 
 #include "config/SystemPaths.h"
+#include "data/DztImport.h"
 #include "data/RddReader.h"
 #include "data/Text730Reader.h"
 #include "data/VxdReader.h"
@@ -47,6 +48,8 @@ bool DetectFileKind(MeasurementRecord& r) {
         r.FileKind = KindVxd;
     } else if (ext == QLatin1String("ZVX")) {
         r.FileKind = KindZvx4; // the reader may change it to 9
+    } else if (IsDztPath(r.FilePath)) {
+        r.FileKind = KindRdd; // imported into a 730-family record
     } else if (firstLineIsText730(r.FilePath)) {
         r.FileKind = KindText730;
     } else {
@@ -77,7 +80,7 @@ ReadResult runReader(MeasurementRecord& r, const ReadContext& ctx) {
     case KindText730:
         return ReadText730(r, ctx);
     case KindRdd:
-        return ReadRdd(r, ctx);
+        return IsDztPath(r.FilePath) ? ImportDzt(r, ctx) : ReadRdd(r, ctx);
     case KindVxd:
         return ReadVxd(r, ctx);
     case KindZvx3:

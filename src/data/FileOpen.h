@@ -9,7 +9,8 @@
 
 namespace rebar {
 
-// Sets FileKind from the extension, the file name and the first line; on success also XUnit
+// Sets FileKind from the extension, the file name and the first line (a DZT file becomes a
+// kind 7 record through its import); on success also XUnit
 // "m" and YUnit "cm". Returns false when the kind cannot be told (the caller decides about
 // the "  FType001" stage for a VXD name that starts neither with "B" nor "T").
 bool DetectFileKind(MeasurementRecord& r);
@@ -21,7 +22,8 @@ ReadResult ExplainDetectionFailure(const MeasurementRecord& r);
 // True when the extension is VXD but the name starts neither with "B" nor with "T".
 bool IsBadVxdName(const MeasurementRecord& r);
 
-// Runs the reader of r.FileKind. A failure on a file without a byte is told as an empty file.
+// Runs the reader of r.FileKind (or the import of a DZT file). A failure on a file without a
+// byte is told as an empty file.
 ReadResult ReadMeasurementFile(MeasurementRecord& r, const ReadContext& ctx);
 
 // Copies the as-read display values into Saved and then applies the display defaults of the

@@ -22,16 +22,23 @@ enum class FailureKind {
     BadDate,            // the measurement date cannot be read as a date (subject: the text)
 };
 
+struct DztImportOptions;
+struct DztImportFigures;
+
 struct ReadResult {
     bool ok = false;
     QString reason; // why the read or write failed, for logs and command-line tools
     FailureKind kind = FailureKind::Other;
-    QString subject; // what the short line names (see FailureKind)
+    QString subject;        // what the short line names (see FailureKind)
+    bool cancelled = false; // the user cancelled a question of the read: nothing to tell
 
     static ReadResult success() { return {true, {}, FailureKind::Other, {}}; }
     static ReadResult failure(const QString& why) { return {false, why, FailureKind::Other, {}}; }
     static ReadResult failure(FailureKind kind, const QString& why, const QString& subject = {}) {
         return {false, why, kind, subject};
+    }
+    static ReadResult cancel() {
+        return {false, QStringLiteral("cancelled"), FailureKind::Other, {}, true};
     }
     // A failure of the system: "what: the system's reason".
     static ReadResult systemFailure(const QString& what, const QString& systemReason) {
@@ -56,6 +63,11 @@ struct ReadContext {
     ProgressFn progress;
     // Lets pending window events run; may be empty.
     std::function<void()> pumpEvents;
+    // A file of another maker imported into a record (DZT): the channel, the scan pitch and
+    // how to ask for them (may be null: channel 1, no pitch), and where the import's figures
+    // go (may be null).
+    const DztImportOptions* dztOptions = nullptr;
+    DztImportFigures* dztFigures = nullptr;
 
     void report(int percent) const {
         if (progress)

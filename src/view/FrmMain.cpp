@@ -4,6 +4,7 @@
 #include "config/Program.h"
 #include "data/FileOpen.h"
 #include "platform/Platform.h"
+#include "view/DztOpenQuestions.h"
 #include "view/PictureBoxWidget.h"
 
 #include <QAction>
@@ -194,6 +195,7 @@ bool FrmMain::SetFile() {
             {QStringLiteral("RDD"), QStringLiteral("*.RDD")},
             {QStringLiteral("VXD"), QStringLiteral("*.VXD")},
             {QStringLiteral("ZVX"), QStringLiteral("*.ZVX")},
+            {QStringLiteral("DZT"), QStringLiteral("*.DZT")},
         };
         const auto chosen = platform().chooseOpenFiles(QString(), filters, false);
         if (!chosen || chosen->isEmpty()) {
@@ -245,6 +247,8 @@ bool FrmMain::OpenSequence(bool withProgress) {
         }
     };
     ctx.pumpEvents = [] { platform().processEvents(); };
+    const DztImportOptions dzt = DztOpenQuestions(m_rec.FilePath, program().settings);
+    ctx.dztOptions = &dzt;
     if (const ReadResult res = ReadMeasurementFile(m_rec, ctx); !res) {
         FailOpen(withProgress, res);
         return false;
@@ -287,7 +291,8 @@ void FrmMain::FailOpen(bool withStage, const ReadResult& why) {
     // The reader's reason on a line of its own.
     if (const QString line = FailureLine(why, program().settings.Language); !line.isEmpty())
         text += QLatin1Char('\n') + line;
-    platform().messageBox(text, m_rec.FilePath, MsgIcon::Warning);
+    if (!why.cancelled) // a question the user cancelled needs no message
+        platform().messageBox(text, m_rec.FilePath, MsgIcon::Warning);
     if (m_rec.ProgressShown == FlagTrue)
         platform().progress().close();
     m_rec.Modified = 0;

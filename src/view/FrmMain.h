@@ -145,6 +145,8 @@ private:
     void LoadView();
     void ApplyCreationDefaults();
     bool OpenSequence(bool withProgress);
+    // The failure of an open: the message with the reason (none when the user cancelled a
+    // question), then the view removes itself.
     void FailOpen(bool withStage, const ReadResult& why);
     void SetMenuStates();
     void UpdateWindowCaption();

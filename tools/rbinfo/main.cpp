@@ -2,6 +2,7 @@
 // each record as the reader leaves it (no settings defaults applied), as JSON Lines.
 #include "config/CalibrationTables.h"
 #include "config/SystemPaths.h"
+#include "data/DztImport.h"
 #include "data/FileOpen.h"
 #include "data/MeasurementRecord.h"
 #include "data/ReadResult.h"
@@ -24,16 +25,20 @@ namespace {
 
 const char* const Usage =
     "usage: rbinfo [--sample T:S]... [--detect start|end|fit]... [--group G]\n"
-    "              [--backcalc ROW:DEPTH_MM]... FILE...\n"
+    "              [--backcalc ROW:DEPTH_MM]... [--channel N] [--pitch MM] FILE...\n"
     "\n"
-    "Reads each measurement file (RDD, VXD, ZVX or text measurement data) the way the program\n"
-    "opens it and prints what the reader put into the record, before any settings defaults.\n"
+    "Reads each measurement file (RDD, VXD, ZVX, text measurement data, or a DZT file imported\n"
+    "into a 730-family record) the way the program opens it and prints what the reader put\n"
+    "into the record, before any settings defaults.\n"
     "\n"
     "Output is JSON Lines: one JSON object per file, one per line, in the order given.\n"
     "The keys are the record's field names (FilePath, FileName, FileKind, TraceCount,\n"
     "ColorCode, Saved, Markers730 or Marks940, Note, ...) plus \"ok\"; 940-family files add\n"
     "MaxTraces (the program-wide limit the reader set), ZVX files \"ZvxHeader\" (Identifier,\n"
-    "Comment1..Comment4 decoded as UTF-8, MeasureDirection, Latitude, Longitude).\n"
+    "Comment1..Comment4 decoded as UTF-8, MeasureDirection, Latitude, Longitude), DZT files\n"
+    "\"import\" (the source file, channel, the file's samples, time window and scans per\n"
+    "metre, the surface time and shift, cut or padding, gain and clipped samples, the\n"
+    "permittivity taken, marks and warnings).\n"
     "A file that cannot be read gives {\"FilePath\", \"FileName\", \"FileKind\", \"ok\": false, "
     "\"LoadStage\",\n"
     "\"reason\"}.\n"
@@ -56,6 +61,8 @@ const char* const Usage =
     "                 display row ROW (of the record's display range and magnification) whose\n"
     "                 true depth is DEPTH_MM: Row, DepthMm, Sample, Outcome (fits, nofit,\n"
     "                 error), Permittivity, MessageKey, Error; repeatable\n"
+    "  --channel N    DZT files: import channel N (default 1)\n"
+    "  --pitch MM     DZT files recorded by time: the distance between scans in mm\n"
     "\n"
     "Detections and back-calculations read the calibration tables of SystemData (beside the\n"
     "program, or REBAR_SYSTEMDATA).\n"
@@ -104,6 +111,13 @@ public:
         return *this;
     }
     QByteArray done() const { return m_first ? QByteArray("{}") : m_out + "}"; }
+
+    // A text as a JSON string.
+    static QByteArray quoted(const QString& s) {
+        JsonObject o;
+        o.appendString(s);
+        return o.m_out;
+    }
 
 private:
     void appendString(const QString& s) {
@@ -348,8 +362,52 @@ QByteArray backCalcJson(const MeasurementRecord& r, const Analyses& an) {
     return a.done();
 }
 
+QByteArray importJson(const DztImportFigures& f) {
+    JsonArray marks;
+    for (size_t i = 0; i < f.marks.size(); ++i) {
+        JsonObject m;
+        m.num("scan", f.marks[i].scan).num("code", f.marks[i].code).num("trace", f.markTraces[i]);
+        marks.add(m.done());
+    }
+    JsonArray warnings;
+    for (const QString& w : f.warnings)
+        warnings.add(JsonObject::quoted(w));
+    JsonObject o;
+    o.str("file", f.source)
+        .num("channel", f.channel)
+        .num("channels", f.channels)
+        .str("antenna", f.antenna)
+        .num("bits", f.bits)
+        .num("samples", f.samples)
+        .real("rangeNs", f.rangeNs)
+        .real("positionNs", f.positionNs)
+        .real("scansPerMetre", f.scansPerMetre)
+        .real("scansPerSecond", f.scansPerSecond)
+        .num("scans", f.scans)
+        .real("pitchMm", f.pitchMm)
+        .num("traces", f.traces)
+        .boolean("surfaceFound", f.surfaceFound)
+        .real("surfaceNs", f.surfaceNs)
+        .real("timeShiftNs", f.timeShiftNs)
+        .real("afterSurfaceNs", f.afterSurfaceNs)
+        .boolean("cut", f.cut)
+        .boolean("padded", f.padded)
+        .boolean("paddedBefore", f.paddedBefore)
+        .real("gain", f.gain)
+        .num("clippedSamples", f.clipped)
+        .num("mappedSamples", f.mapped)
+        .single("filePermittivity", f.filePermittivity)
+        .boolean("permittivityFromFile", f.permittivityFromFile)
+        .str("created", f.created.isValid() ? f.created.toString(Qt::ISODate) : QString())
+        .boolean("marksKnown", f.marksKnown)
+        .raw("marks", marks.done())
+        .raw("warnings", warnings.done());
+    return o.done();
+}
+
 QByteArray recordJson(const MeasurementRecord& r, int16_t maxTraces,
-                      const std::vector<SampleRequest>& requests, const Analyses& an) {
+                      const std::vector<SampleRequest>& requests, const Analyses& an,
+                      const DztImportFigures* imported) {
     JsonObject o;
     o.str("FilePath", r.FilePath)
         .str("FileName", r.FileName)
@@ -392,6 +450,8 @@ QByteArray recordJson(const MeasurementRecord& r, int16_t maxTraces,
     if (r.is940())
         o.num("MaxTraces", maxTraces);
     o.str("LoadStage", r.LoadStage);
+    if (imported)
+        o.raw("import", importJson(*imported));
     if (!requests.empty())
         o.raw("samples", samplesJson(r, requests));
     if (!an.detections.empty())
@@ -414,7 +474,7 @@ QByteArray failureJson(const MeasurementRecord& r, const QString& reason) {
 
 // Opens one file as the open sequence does, up to and including the reader.
 bool describe(const QString& path, const std::vector<SampleRequest>& requests, const Analyses& an,
-              QByteArray& out) {
+              const DztImportOptions& dzt, QByteArray& out) {
     MeasurementRecord r;
     SetRecordPath(r, path);
     if (!DetectFileKind(r)) {
@@ -428,14 +488,21 @@ bool describe(const QString& path, const std::vector<SampleRequest>& requests, c
         return false;
     }
     int16_t maxTraces = 6000;
+    DztImportFigures figures;
     ReadContext ctx;
     ctx.MaxTraces = &maxTraces;
+    ctx.dztOptions = &dzt;
+    ctx.dztFigures = &figures;
+    const bool imported = IsDztPath(path);
     const ReadResult res = ReadMeasurementFile(r, ctx);
     if (!res) {
-        out = failureJson(r, res.reason);
+        out = failureJson(r, imported && figures.scans > 0 && figures.scansPerMetre == 0 &&
+                                     dzt.pitchMm == 0
+                                 ? res.reason + QStringLiteral(" (--pitch MM)")
+                                 : res.reason);
         return false;
     }
-    out = recordJson(r, maxTraces, requests, an);
+    out = recordJson(r, maxTraces, requests, an, imported ? &figures : nullptr);
     return true;
 }
 
@@ -477,6 +544,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv); // SystemData lies beside the program
     std::vector<SampleRequest> requests;
     Analyses analyses;
+    DztImportOptions dzt;
     QStringList files;
     for (int i = 1; i < argc; ++i) {
         const QString a = QString::fromLocal8Bit(argv[i]);
@@ -521,6 +589,23 @@ int main(int argc, char** argv) {
             analyses.backCalcs.push_back(q);
             continue;
         }
+        if (a == QLatin1String("--channel") || a == QLatin1String("--pitch")) {
+            const QString v = i + 1 < argc ? QString::fromLocal8Bit(argv[i + 1]) : QString();
+            bool ok = false;
+            if (a == QLatin1String("--channel")) {
+                dzt.channel = v.toInt(&ok);
+                ok = ok && dzt.channel >= 1;
+            } else {
+                dzt.pitchMm = v.toDouble(&ok);
+                ok = ok && dzt.pitchMm > 0;
+            }
+            if (!ok) {
+                std::fprintf(stderr, "rbinfo: %s needs a positive number\n\n%s", argv[i], Usage);
+                return 2;
+            }
+            ++i;
+            continue;
+        }
         if (a.startsWith(QLatin1String("--"))) {
             std::fprintf(stderr, "rbinfo: unknown option %s\n\n%s", argv[i], Usage);
             return 2;
@@ -546,7 +631,7 @@ int main(int argc, char** argv) {
     int status = 0;
     for (const QString& path : files) {
         QByteArray line;
-        if (!describe(path, requests, analyses, line))
+        if (!describe(path, requests, analyses, dzt, line))
             status = 1;
         line += '\n';
         std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);

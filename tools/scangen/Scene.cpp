@@ -80,7 +80,7 @@ double Scene::apexSample(double coverMm) const {
 void Scene::renderTrace(int trace, int rawLast, double* amplitude) const {
     std::fill(amplitude, amplitude + rawLast + 1, 0.0);
     const double f = centreGHz;
-    const double t0 = DepthModel::TimeZeroNs;
+    const double t0 = surfaceNs;
     if (trace == 0) {
         addWavelet(f, t0, -SurfaceAmplitude, rawLast, amplitude);
         return;

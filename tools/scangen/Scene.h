@@ -37,8 +37,9 @@ struct Scene {
     std::vector<SceneBar> bars;
     double slabMm = 0; // thickness of the slab (a flat back-wall echo), 0 for none
     // Signal
-    double centreGHz = 2.0; // centre frequency of the wavelet
-    double noise = 0.0;     // standard deviation of the noise, relative to the surface wave
+    double centreGHz = 2.0;  // centre frequency of the wavelet
+    double noise = 0.0;      // standard deviation of the noise, relative to the surface wave
+    double surfaceNs = 0.25; // time of the surface echo (the program's time zero)
     uint64_t seed = 1;
     int barPolarity = 1; // 1: the bars' strongest lobe positive; -1: turned over
     // How the surface wave changes along the line: its height by the relative amount

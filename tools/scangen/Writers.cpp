@@ -5,6 +5,7 @@
 #include "data/Family.h"
 #include "data/RecordWriters.h"
 #include "data/ZvxHeader.h"
+#include "scangen/DztWriter.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -340,9 +341,9 @@ bool formatFromName(const QString& name, Format& format) {
     static const struct {
         const char* name;
         Format format;
-    } names[] = {{"rdd", Format::Rdd},       {"zvx", Format::Zvx},    {"zvx3", Format::Zvx3},
-                 {"vxd-b", Format::VxdB},    {"vxd-t", Format::VxdT}, {"txt", Format::Txt},
-                 {"txt-hex", Format::TxtHex}};
+    } names[] = {{"rdd", Format::Rdd},        {"zvx", Format::Zvx},    {"zvx3", Format::Zvx3},
+                 {"vxd-b", Format::VxdB},     {"vxd-t", Format::VxdT}, {"txt", Format::Txt},
+                 {"txt-hex", Format::TxtHex}, {"dzt", Format::Dzt}};
     for (const auto& n : names)
         if (name.compare(QLatin1String(n.name), Qt::CaseInsensitive) == 0) {
             format = n.format;
@@ -505,6 +506,8 @@ bool writeScene(const Scene& scene, Format format, const QString& path, QString*
         return writeText730(scene, path, false, error);
     case Format::TxtHex:
         return writeText730(scene, path, true, error);
+    case Format::Dzt:
+        return writeDzt(scene, DztOutput{}, path, error);
     }
     return fail(error, QStringLiteral("unknown format"));
 }

@@ -12,11 +12,12 @@
 
 namespace rebar::scangen {
 
-enum class Format { Rdd, Zvx, Zvx3, VxdB, VxdT, Txt, TxtHex };
+enum class Format { Rdd, Zvx, Zvx3, VxdB, VxdT, Txt, TxtHex, Dzt };
 
 // The file format named on the command line: "rdd", "zvx" (kind 10), "zvx3" (kind 9), "vxd-b",
-// "vxd-t", "txt" (text measurement data, binary samples), "txt-hex" (hexadecimal samples);
-// false for an unknown name.
+// "vxd-t", "txt" (text measurement data, binary samples), "txt-hex" (hexadecimal samples),
+// "dzt" (another maker's DZT file; writeScene writes the default DztOutput); false for an
+// unknown name.
 bool formatFromName(const QString& name, Format& format);
 
 // Sample value of a 730-family amplitude: zero echo is 2048, one surface-wave height

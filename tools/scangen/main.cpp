@@ -3,8 +3,10 @@
 //   scangen [--traces N] [--er 6.5] [--bar DIST_MM:COVER_MM]... [--bars FIRST:SPACING:COUNT:C]
 //           [--pitch MM] [--noise X] [--seed S] [--slab MM] [--freq GHZ] [--polarity P]
 //           [--surface-drift X] [--surface-shift NS] [--note TEXT] [--line K] [--groups G]
-//           [--format rdd|zvx|zvx3|vxd-b|vxd-t|txt|txt-hex] -o FILE
+//           [--format rdd|zvx|zvx3|vxd-b|vxd-t|txt|txt-hex|dzt] [--bits B] [--channels C]
+//           [--scan-samples N] [--range NS] [--surface NS] [--by-time] -o FILE
 //   scangen --samples DIR
+#include "scangen/DztWriter.h"
 #include "scangen/Scene.h"
 #include "scangen/Writers.h"
 
@@ -52,6 +54,14 @@ const char* const Usage =
     "                      zvx3     940 family ZVX file as saved from a VXD file\n"
     "                      vxd-b    940 family VXD file, binary (name must start with B)\n"
     "                      vxd-t    940 family VXD file, text (name must start with T)\n"
+    "                      dzt      DZT file of another maker's unit (ends in .DZT)\n"
+    "  DZT files only:\n"
+    "  --bits B          bits per sample: 8, 16 or 32 (default 16)\n"
+    "  --channels C      channels 1..4; channel c holds the scene at 1/c amplitude (default 1)\n"
+    "  --scan-samples N  samples per trace, with the two leading words (default 512)\n"
+    "  --range NS        time window of a trace in ns (default 12)\n"
+    "  --surface NS      time of the surface echo in the trace in ns (default 1)\n"
+    "  --by-time         no scans per metre: a line recorded by time\n"
     "  -o FILE           the file to write\n"
     "  --samples DIR     write the shipped sample files (one or more of every format) into "
     "DIR\n";
@@ -236,6 +246,20 @@ std::vector<Sample> sampleScenes() {
     stair.bars = {{300, 30}, {500, 34}, {700, 32}, {900, 36}};
     stair.colorCode = 3;
     out.push_back({"T0008.002", Format::TxtHex, stair});
+
+    // A parking deck scanned with another maker's unit: a DZT file at 1000 scans per metre.
+    Scene deck2;
+    deck2.traces = 1500;
+    deck2.pitchMm = 1.0;
+    deck2.er = 7.0;
+    deck2.slabMm = 200;
+    deck2.noise = 0.01;
+    deck2.seed = 160009;
+    deck2.date = QDate(2024, 6, 6);
+    deck2.time = QStringLiteral("08:15:40");
+    deck2.note = QStringLiteral("Parking deck level 2");
+    deck2.bars = barRow(250, 200, 6, {40, 46, 52});
+    out.push_back({"PARK0009.DZT", Format::Dzt, deck2});
     return out;
 }
 
@@ -276,14 +300,16 @@ QString nameMismatch(Format format, const QString& path) {
     }
     case Format::Txt:
         if (ext == QLatin1String("RDD") || ext == QLatin1String("VXD") ||
-            ext == QLatin1String("ZVX"))
+            ext == QLatin1String("ZVX") || ext == QLatin1String("DZT"))
             return QStringLiteral("text measurement data needs another extension (like .001)");
         return t ? QStringLiteral("binary text measurement data must not be named T*") : QString();
     case Format::TxtHex:
         if (ext == QLatin1String("RDD") || ext == QLatin1String("VXD") ||
-            ext == QLatin1String("ZVX"))
+            ext == QLatin1String("ZVX") || ext == QLatin1String("DZT"))
             return QStringLiteral("text measurement data needs another extension (like .001)");
         return t ? QString() : QStringLiteral("hexadecimal text measurement data must be named T*");
+    case Format::Dzt:
+        return ext == QLatin1String("DZT") ? QString() : QStringLiteral("a DZT file ends in .DZT");
     }
     return {};
 }
@@ -296,6 +322,7 @@ int main(int argc, char** argv) {
         args << QString::fromLocal8Bit(argv[i]);
 
     Scene scene;
+    DztOutput dzt;
     Format format = Format::Rdd;
     QString output;
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -308,6 +335,10 @@ int main(int argc, char** argv) {
             scene.markBars = false;
             continue;
         }
+        if (a == QLatin1String("--by-time")) {
+            dzt.byTime = true;
+            continue;
+        }
         static const QStringList valued = {
             QStringLiteral("--samples"), QStringLiteral("--traces"), QStringLiteral("--er"),
             QStringLiteral("--pitch"),   QStringLiteral("--noise"),  QStringLiteral("--seed"),
@@ -318,7 +349,11 @@ int main(int argc, char** argv) {
         static const QStringList echoValued = {
             QStringLiteral("--bars"), QStringLiteral("--polarity"),
             QStringLiteral("--surface-drift"), QStringLiteral("--surface-shift")};
-        if (!valued.contains(a) && !echoValued.contains(a))
+        // Options of DZT files only.
+        static const QStringList dztValued = {
+            QStringLiteral("--bits"), QStringLiteral("--channels"), QStringLiteral("--range"),
+            QStringLiteral("--surface"), QStringLiteral("--scan-samples")};
+        if (!valued.contains(a) && !echoValued.contains(a) && !dztValued.contains(a))
             return usageError(QStringLiteral("unknown option %1").arg(a));
         if (i + 1 >= args.size())
             return usageError(QStringLiteral("%1 needs a value").arg(a));
@@ -364,6 +399,16 @@ int main(int argc, char** argv) {
                  scene.surfaceShiftNs <= 1;
         } else if (a == QLatin1String("--groups")) {
             ok = toInt(v, scene.markGroups) && scene.markGroups >= 1 && scene.markGroups <= 3;
+        } else if (a == QLatin1String("--bits")) {
+            ok = toInt(v, dzt.bits);
+        } else if (a == QLatin1String("--channels")) {
+            ok = toInt(v, dzt.channels);
+        } else if (a == QLatin1String("--scan-samples")) {
+            ok = toInt(v, dzt.samples);
+        } else if (a == QLatin1String("--range")) {
+            ok = toDouble(v, dzt.rangeNs);
+        } else if (a == QLatin1String("--surface")) {
+            ok = toDouble(v, dzt.surfaceNs);
         } else if (a == QLatin1String("--format")) {
             ok = formatFromName(v, format);
         } else if (a == QLatin1String("-o")) {
@@ -378,7 +423,9 @@ int main(int argc, char** argv) {
         return usageError(why);
 
     QString error;
-    if (!writeScene(scene, format, output, &error)) {
+    const bool written = format == Format::Dzt ? writeDzt(scene, dzt, output, &error)
+                                               : writeScene(scene, format, output, &error);
+    if (!written) {
         std::fprintf(stderr, "scangen: %s\n", qPrintable(error));
         return 1;
     }

@@ -1,0 +1,179 @@
+#include "data/TraceResampling.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace rebar {
+
+namespace {
+
+constexpr double Pi = 3.14159265358979323846;
+
+double sinc(double x) {
+    if (std::abs(x) < 1e-12)
+        return 1.0;
+    return std::sin(Pi * x) / (Pi * x);
+}
+
+// The Lanczos kernel of a lobes.
+double lanczos(double x, int a) {
+    if (std::abs(x) >= a)
+        return 0.0;
+    return sinc(x) * sinc(x / a);
+}
+
+} // namespace
+
+TimeResampler::TimeResampler(const std::vector<double>& positions, double outputStep,
+                             double inputStep, int first, int last) {
+    const double widen = std::clamp(outputStep / inputStep, 1.0, MaxWidening);
+    const double half = Lobes * widen;
+    m_taps = static_cast<int>(std::ceil(2 * half)) + 1;
+    const size_t n = positions.size();
+    m_first.assign(n, 0);
+    m_count.assign(n, 0);
+    m_weights.assign(n * static_cast<size_t>(m_taps), 0.0f);
+    std::vector<double> w(static_cast<size_t>(m_taps));
+    for (size_t j = 0; j < n; ++j) {
+        const double u = positions[j];
+        // Positions far outside the input (or not finite) take nothing.
+        if (!std::isfinite(u) || u < first - half - 1 || u > last + half + 1)
+            continue;
+        const int lo = static_cast<int>(std::ceil(u - half));
+        double sum = 0;
+        for (int k = 0; k < m_taps; ++k) {
+            w[static_cast<size_t>(k)] = lanczos((u - (lo + k)) / widen, Lobes);
+            sum += w[static_cast<size_t>(k)];
+        }
+        // The weights of the whole kernel sum to one (a constant stays itself); those of taps
+        // outside the input are dropped, which is interpolating zeros there.
+        const int a = std::max(lo, first);
+        const int b = std::min(lo + m_taps - 1, last);
+        if (a > b || sum == 0)
+            continue;
+        m_first[j] = a;
+        m_count[j] = b - a + 1;
+        float* out = m_weights.data() + j * static_cast<size_t>(m_taps);
+        for (int i = a; i <= b; ++i)
+            out[i - a] = static_cast<float>(w[static_cast<size_t>(i - lo)] / sum);
+    }
+}
+
+void TimeResampler::apply(const float* in, float* out) const {
+    const size_t n = m_first.size();
+    for (size_t j = 0; j < n; ++j) {
+        const float* w = m_weights.data() + j * static_cast<size_t>(m_taps);
+        const float* x = in + m_first[j];
+        float s = 0;
+        for (int k = 0; k < m_count[j]; ++k)
+            s += w[k] * x[k];
+        out[j] = s;
+    }
+}
+
+void MedianTrace(std::vector<float>& traces, int count, int samples, std::vector<float>& out) {
+    out.assign(static_cast<size_t>(samples), 0.0f);
+    if (count <= 0)
+        return;
+    std::vector<float> column(static_cast<size_t>(count));
+    for (int i = 0; i < samples; ++i) {
+        for (int t = 0; t < count; ++t)
+            column[static_cast<size_t>(t)] =
+                traces[static_cast<size_t>(t) * static_cast<size_t>(samples) + i];
+        const auto mid = column.begin() + count / 2;
+        std::nth_element(column.begin(), mid, column.end());
+        float m = *mid;
+        if (count % 2 == 0) // the mean of the two middle values
+            m = (m + *std::max_element(column.begin(), mid)) / 2;
+        out[static_cast<size_t>(i)] = m;
+    }
+}
+
+namespace {
+
+// The median of trace[first..].
+double medianLevel(const std::vector<float>& trace, int first) {
+    std::vector<float> sorted(trace.begin() + first, trace.end());
+    const auto mid = sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 2);
+    std::nth_element(sorted.begin(), mid, sorted.end());
+    return *mid;
+}
+
+} // namespace
+
+bool FindSurfaceEcho(const std::vector<float>& trace, int first, double& position) {
+    const int n = static_cast<int>(trace.size());
+    if (first < 0 || first >= n)
+        return false;
+    const double level = medianLevel(trace, first);
+    auto at = [&](int i) { return trace[static_cast<size_t>(i)] - level; };
+
+    double largest = 0;
+    for (int i = first; i < n; ++i)
+        largest = std::max(largest, std::abs(at(i)));
+    if (!(largest > 0))
+        return false;
+    int i = first;
+    while (std::abs(at(i)) < StrongShare * largest)
+        ++i;
+    // Up to the top of this lobe.
+    const double sign = at(i) < 0 ? -1.0 : 1.0;
+    while (i + 1 < n && sign * at(i + 1) > sign * at(i))
+        ++i;
+    // Between samples: the top of the parabola through the peak and its neighbours.
+    double offset = 0;
+    if (i > first && i + 1 < n) {
+        const double y0 = at(i - 1), y1 = at(i), y2 = at(i + 1);
+        const double d = y0 - 2 * y1 + y2;
+        if (d != 0)
+            offset = std::clamp(0.5 * (y0 - y2) / d, -0.5, 0.5);
+    }
+    position = i + offset;
+    return true;
+}
+
+void KeepSurfaceEcho(std::vector<float>& trace, int first, double peak) {
+    const int n = static_cast<int>(trace.size());
+    const int p = static_cast<int>(std::lround(peak));
+    if (first < 0 || p < first || p >= n)
+        return;
+    const double level = medianLevel(trace, first);
+    auto at = [&](int i) { return trace[static_cast<size_t>(i)] - level; };
+    const double height = std::abs(at(p));
+    const bool positive = at(p) > 0;
+    int left = p, right = p;
+    while (left > first && (at(left - 1) > 0) == positive)
+        --left;
+    while (right + 1 < n && (at(right + 1) > 0) == positive)
+        ++right;
+    const int width = right - left + 1;
+
+    int quiet = 0;
+    int end = n; // the first sample of the quiet stretch
+    for (int i = right + 1; i < n && end == n; ++i) {
+        quiet = std::abs(at(i)) < QuietShare * height ? quiet + 1 : 0;
+        if (quiet >= 2 * width)
+            end = i - quiet + 1;
+    }
+    for (int i = end; i < n; ++i) {
+        const int k = i - end;
+        const double fade = k < width ? 0.5 * (1 + std::cos(Pi * k / width)) : 0.0;
+        trace[static_cast<size_t>(i)] = static_cast<float>(level + fade * at(i));
+    }
+}
+
+double ClipGain::gain(double headroom, int64_t perClipped) const {
+    if (!(m_peak > 0) || m_count == 0)
+        return 1.0;
+    const int64_t allowed = m_count / perClipped;
+    int64_t above = 0; // values in bins above b
+    int b = Bins - 1;
+    while (b > 0 && above + m_bins[static_cast<size_t>(b)] <= allowed) {
+        above += m_bins[static_cast<size_t>(b)];
+        --b;
+    }
+    // Every value below the top of bin b stays inside the headroom.
+    return headroom / ((b + 1) * m_peak / Bins);
+}
+
+} // namespace rebar
