@@ -1,3 +1,4 @@
+#include "scangen/DztWriter.h"
 #include "scangen/Scene.h"
 #include "scangen/Writers.h"
 #include "support/TestSupport.h"
@@ -146,4 +147,54 @@ TEST(Rbinfo, PrintsTheFieldsOf940Files) {
     EXPECT_EQ(v["MarkCount"].toInt(), 2);
     const QJsonObject vs = v["samples"].toArray()[0].toObject();
     EXPECT_EQ(vs["Raw940A"].toInt(), vs["Raw940"].toInt());
+}
+
+TEST(Rbinfo, DztFilesPrintTheImportedRecordAndTheImport) {
+    Scratch dir;
+    scangen::Scene scene;
+    scene.traces = 80;
+    scene.pitchMm = 2.0;
+    scene.er = 7.4;
+    scene.bars = {{60.0, 45.0}};
+    scangen::DztOutput two;
+    two.channels = 2;
+    const QString line = dir.path(QStringLiteral("LINE.DZT"));
+    ASSERT_TRUE(scangen::writeDzt(scene, two, line));
+    scangen::DztOutput byTime;
+    byTime.byTime = true;
+    const QString timed = dir.path(QStringLiteral("TIMED.DZT"));
+    ASSERT_TRUE(scangen::writeDzt(scene, byTime, timed));
+
+    const ToolRun run = rbinfo({QStringLiteral("--channel"), QStringLiteral("2"), line, timed});
+    EXPECT_EQ(run.exitCode, 1);
+    ASSERT_EQ(run.objects.size(), 2);
+    const QJsonObject o = run.objects[0];
+    EXPECT_EQ(o["FileKind"].toInt(), 7);
+    EXPECT_EQ(o["FileName"].toString(), "LINE_CH2.RDD");
+    EXPECT_EQ(o["TraceCount"].toInt(), 64); // 79 x 2 mm onto 2.5 mm
+    EXPECT_EQ(o["PermittivityPreset"].toInt(), 4);
+    EXPECT_TRUE(o["Note"].toString().startsWith("Imported from LINE.DZT, channel 2 of 2"));
+    const QJsonObject im = o["import"].toObject();
+    EXPECT_EQ(im["file"].toString(), line);
+    EXPECT_EQ(im["channel"].toInt(), 2);
+    EXPECT_EQ(im["antenna"].toString(), "SG2000 CH2");
+    EXPECT_EQ(im["scans"].toInt(), 80);
+    EXPECT_DOUBLE_EQ(im["scansPerMetre"].toDouble(), 500);
+    EXPECT_NEAR(im["surfaceNs"].toDouble(), 1.0, 0.02);
+    EXPECT_NEAR(im["timeShiftNs"].toDouble(), 0.75, 0.02);
+    EXPECT_TRUE(im["cut"].toBool());
+    EXPECT_GT(im["gain"].toDouble(), 0);
+    EXPECT_LE(im["clippedSamples"].toInt(), im["mappedSamples"].toInt() / 1000);
+    ASSERT_EQ(im["marks"].toArray().size(), 1);
+    EXPECT_EQ(im["marks"].toArray()[0].toObject()["trace"].toInt(), 25);
+    EXPECT_TRUE(im["warnings"].toArray().isEmpty());
+
+    // A line recorded by time needs the pitch: refused with the option named, then read.
+    EXPECT_FALSE(run.objects[1]["ok"].toBool());
+    EXPECT_TRUE(run.objects[1]["reason"].toString().contains("--pitch MM"));
+    const ToolRun given = rbinfo({QStringLiteral("--pitch"), QStringLiteral("2"), timed});
+    ASSERT_EQ(given.exitCode, 0);
+    EXPECT_EQ(given.objects[0]["TraceCount"].toInt(), 64);
+    EXPECT_DOUBLE_EQ(given.objects[0]["import"].toObject()["pitchMm"].toDouble(), 2.0);
+    EXPECT_EQ(rbinfo({QStringLiteral("--channel"), QStringLiteral("0"), line}).exitCode, 2);
 }

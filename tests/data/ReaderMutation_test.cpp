@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <random>
 
 using namespace rebar;
@@ -27,6 +28,7 @@ const Seed Seeds[] = {
     {scangen::Format::Rdd, "M.RDD", 12, true},     {scangen::Format::Zvx, "M.ZVX", 6, false},
     {scangen::Format::VxdB, "B0001.VXD", 6, true}, {scangen::Format::VxdT, "T0001.VXD", 4, true},
     {scangen::Format::Txt, "M.001", 6, true},      {scangen::Format::TxtHex, "T0001.001", 3, true},
+    {scangen::Format::Dzt, "M.DZT", 6, false},
 };
 
 QByteArray seedFile(const Seed& seed) {
@@ -50,7 +52,7 @@ class Mutator {
 public:
     explicit Mutator(uint32_t seed) : m_rng(seed) {}
 
-    QByteArray mutate(QByteArray b, bool textHeader) {
+    QByteArray mutate(QByteArray b, bool textHeader, bool dzt) {
         switch (below(6)) {
         case 0: // cut
             return b.left(below(static_cast<uint32_t>(b.size())));
@@ -59,7 +61,7 @@ public:
                 b[below(static_cast<uint32_t>(b.size()))] = static_cast<char>(below(256));
             return b;
         case 2: // a count inflated (or deflated)
-            return textHeader ? inflateText(b) : inflateBinary(b);
+            return textHeader ? inflateText(b) : inflateBinary(b, dzt);
         case 3: { // bytes inserted
             const auto at = below(static_cast<uint32_t>(b.size()) + 1);
             QByteArray extra;
@@ -72,7 +74,7 @@ public:
             return b.remove(at, 1 + below(2000));
         }
         default: // a cut and a changed count
-            b = textHeader ? inflateText(b) : inflateBinary(b);
+            b = textHeader ? inflateText(b) : inflateBinary(b, dzt);
             return b.left(b.size() -
                           below(std::min<uint32_t>(5000, static_cast<uint32_t>(b.size()))));
         }
@@ -106,7 +108,9 @@ private:
     }
 
     // A count or code of the ZVX header set to an edge value.
-    QByteArray inflateBinary(QByteArray b) {
+    QByteArray inflateBinary(QByteArray b, bool dzt) {
+        if (dzt)
+            return inflateDzt(b);
         static const int offsets[] = {104, 104, 104, 100, 0, 134, 344, 133, 123, 121, 136, 524};
         static const int32_t values[] = {0,    -1,    1,          7,           6000,  6001, 8000,
                                          8001, 32767, 2147483647, -2147483647, 65535, 255};
@@ -114,6 +118,34 @@ private:
         const int32_t v = values[below(sizeof values / sizeof *values)];
         if (off + 4 <= b.size())
             test::putLE<int32_t>(b, off, v);
+        return b;
+    }
+
+    // A count or setting of a DZT header block set to an edge value: data offset, samples,
+    // bits, channels (16 bits), or scan rate, scans per metre, time window, permittivity.
+    QByteArray inflateDzt(QByteArray b) {
+        static const int counts[] = {2, 4, 6, 52, 1024 + 4, 1024 + 6};
+        static const uint16_t countValues[] = {0, 1, 2, 3, 4, 8, 12, 32, 1023, 1024, 65535};
+        static const int reals[] = {10, 14, 26, 54};
+        static const float realValues[] = {0.0f,
+                                           -1.0f,
+                                           1e-6f,
+                                           1e-3f,
+                                           0.5f,
+                                           4.0f,
+                                           1e5f,
+                                           1e7f,
+                                           std::numeric_limits<float>::infinity(),
+                                           std::numeric_limits<float>::quiet_NaN()};
+        if (below(2) == 0) {
+            const int off = counts[below(sizeof counts / sizeof *counts)];
+            if (off + 2 <= b.size())
+                test::putLE<uint16_t>(b, off, countValues[below(sizeof countValues / 2)]);
+        } else {
+            const int off = reals[below(sizeof reals / sizeof *reals)];
+            if (off + 4 <= b.size())
+                test::putLE<float>(b, off, realValues[below(sizeof realValues / 4)]);
+        }
         return b;
     }
 
@@ -152,7 +184,8 @@ TEST(ReaderMutation, EveryReaderReturnsOnDamagedFiles) {
         int refused = 0;
         for (int i = 0; i < 300; ++i) {
             SCOPED_TRACE(i);
-            const QByteArray bad = mutator.mutate(good, seed.textHeader);
+            const QByteArray bad =
+                mutator.mutate(good, seed.textHeader, seed.format == scangen::Format::Dzt);
             const Opened o = test::openBytes(dir, QString::fromLatin1(seed.name), bad);
             if (o.ok()) {
                 expectConsistent(o);
