@@ -28,7 +28,7 @@ REBAR_SYSTEMDATA="$asan/bin/SystemData" QT_QPA_PLATFORM=offscreen \
 
 # ---- Bounded fuzzing of every reader -------------------------------------------------------
 # One libFuzzer target per reader (RDD, ZVX, VXD binary and text, text measurement data binary
-# and hexadecimal), built with clang in a folder of its own and started from seed corpora that
+# and hexadecimal, the DZT import), built with clang in a folder of its own and started from seed corpora that
 # the build writes with the scene generator; each runs for FUZZ_SECONDS (default 20). A crash
 # or sanitizer report fails the script; the input that caused it is kept in build-fuzz/findings.
 fuzz="$here/build-fuzz"
@@ -37,7 +37,7 @@ CC=clang CXX=clang++ cmake -S "$here" -B "$fuzz" -G Ninja -DCMAKE_BUILD_TYPE=Rel
   -DREBAR_FUZZ=ON -DREBAR_BENCH=OFF >/dev/null
 cmake --build "$fuzz" -j"$(nproc)" --target fuzz_all
 mkdir -p "$fuzz/findings"
-for target in rdd zvx vxd_b vxd_t txt txt_hex; do
+for target in rdd zvx vxd_b vxd_t txt txt_hex dzt; do
   corpus="$fuzz/corpus/$target"
   log="$fuzz/findings/$target.log"
   mkdir -p "$corpus"

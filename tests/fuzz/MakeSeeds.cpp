@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
         {"vxd_t", "T0001.VXD", Format::VxdT},
         {"txt", "S.001", Format::Txt},
         {"txt_hex", "T0001.001", Format::TxtHex},
+        {"dzt", "S.DZT", Format::Dzt},
     };
     for (const Target& t : targets) {
         const QString dir = root.filePath(QString::fromLatin1(t.dir));

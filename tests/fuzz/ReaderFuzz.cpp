@@ -1,6 +1,7 @@
 // A libFuzzer target of one reader: the input becomes a file of the name the reader expects
 // (FUZZ_FILE_NAME) and is read as the open sequence reads it. Any crash, sanitizer report or
 // accepted record that does not hold what its counts say is a finding.
+#include "data/DztImport.h"
 #include "data/MeasurementRecord.h"
 #include "data/RddReader.h"
 #include "data/ReadResult.h"
