@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace rebar {
 
@@ -23,7 +24,7 @@ constexpr int R = Family730::RawLast;       // 512 samples at 1/64 ns
 constexpr double RecordStepNs = 1.0 / 64.0; // between two raw samples
 constexpr int64_t PerClipped = 1000;        // at most one sample in a thousand clips
 constexpr double Headroom = 2047;           // counts on either side of 2048 in 12 bits
-constexpr int MedianTraces = 1024;          // the median trace is taken over at most these
+constexpr int MedianTraces = 256;           // the median trace is taken over at most these
 constexpr int64_t MedianValues = 8 << 20;   // and over at most this many samples
 constexpr int PumpEvery = 256;              // traces between two trips through the events
 // Plausible permittivities of a file; the depth scale shows 2.0..20.0.
@@ -120,7 +121,8 @@ public:
     // The median trace of the line and the surface echo in it; then the time grid.
     void alignOnSurface();
     // Every record trace into m_out (traces x 512, echo amplitudes of the file).
-    void resample();
+    // False when there is not memory enough.
+    bool resample();
     // The record's samples: measured traces, then the surface echo of the median trace as the
     // fixed and the user surface wave.
     void quantise(MeasurementRecord& r);
@@ -132,7 +134,9 @@ private:
         if (k % PumpEvery == 0)
             m_ctx.pump();
     }
-    int16_t count(float v, int64_t* clipped) const;
+    // After record trace k is in m_out: keeps its largest magnitude.
+    void finishTrace(int32_t k);
+    void toCounts(const float* v, int16_t* x, int64_t* clipped) const;
 
     const DztFile& m_file;
     int m_channel; // 0-based
@@ -144,7 +148,8 @@ private:
     std::vector<float> m_median;      // of every sample over the line
     std::vector<float> m_surfaceWave; // the median trace up to the end of the surface echo
     std::optional<TimeResampler> m_time;
-    std::vector<float> m_out;
+    Matrix<float> m_out; // record traces 0..n-1 (trace k + 1), samples 0..511 (sample j + 1)
+    double m_peak = 0;   // the largest magnitude in m_out
     double m_gain = 1;
 };
 
@@ -181,41 +186,53 @@ void LineImport::alignOnSurface() {
     m_time.emplace(positions, RecordStepNs, m_dt, DztLayout::LeadingWords, m_samples - 1);
 }
 
-void LineImport::resample() {
+bool LineImport::resample() {
     const int32_t n = traces();
-    m_out.assign(static_cast<size_t>(n) * R, 0.0f);
+    if (!m_out.allocate(0, n - 1, R - 1))
+        return false;
+    m_peak = 0;
     if (m_pitch < PitchMm)
         boxAverage(n);
     else
         interpolate(n);
+    return true;
+}
+
+void LineImport::finishTrace(int32_t k) {
+    const float* v = m_out.trace(k);
+    float peak = static_cast<float>(m_peak);
+    for (int j = m_time->firstCovered(); j <= m_time->lastCovered(); ++j)
+        peak = std::max(peak, std::abs(v[j]));
+    m_peak = peak;
+    afterTrace(k);
 }
 
 // Denser than the record: each record trace is the mean of the scans within 1.25 mm of it.
 void LineImport::boxAverage(int32_t n) {
     const int64_t scans = m_file.scans();
     std::vector<float> row(static_cast<size_t>(m_samples));
-    std::vector<float> sum(static_cast<size_t>(m_samples));
+    float* sum = m_time->input();
     int64_t next = 0;
     for (int32_t k = 0; k < n; ++k) {
         const double edge = (k + 0.5) * PitchMm; // the box ends before this distance
         const int64_t end =
             std::min<int64_t>(scans, static_cast<int64_t>(std::ceil(edge / m_pitch)));
-        std::fill(sum.begin(), sum.end(), 0.0f);
+        std::fill(sum, sum + m_samples, 0.0f);
         int64_t used = 0;
         for (; next < end; ++next, ++used) {
             m_file.trace(m_channel, next, row.data());
             for (int i = 0; i < m_samples; ++i)
-                sum[static_cast<size_t>(i)] += row[static_cast<size_t>(i)];
+                sum[i] += row[static_cast<size_t>(i)];
         }
         if (used == 0) { // rounding at the very end of the line: the last scan
-            m_file.trace(m_channel, std::min(next, scans - 1), sum.data());
+            m_file.trace(m_channel, std::min(next, scans - 1), sum);
             used = 1;
         }
         const float scale = 1.0f / static_cast<float>(used);
-        for (float& v : sum)
-            v *= scale;
-        m_time->apply(sum.data(), m_out.data() + static_cast<size_t>(k) * R);
-        afterTrace(k);
+        for (int i = 0; i < m_samples; ++i)
+            sum[i] *= scale;
+        m_time->apply(m_out.trace(k));
+        finishTrace(k);
     }
 }
 
@@ -223,12 +240,11 @@ void LineImport::boxAverage(int32_t n) {
 // scan is moved onto the time grid once.
 void LineImport::interpolate(int32_t n) {
     const int64_t scans = m_file.scans();
-    std::vector<float> row(static_cast<size_t>(m_samples));
     std::vector<float> a(R), b(R);
     int64_t held = -1; // a holds scan held, b scan held + 1
     auto load = [&](int64_t s, std::vector<float>& into) {
-        m_file.trace(m_channel, std::min(s, scans - 1), row.data());
-        m_time->apply(row.data(), into.data());
+        m_file.trace(m_channel, std::min(s, scans - 1), m_time->input());
+        m_time->apply(into.data());
     };
     for (int32_t k = 0; k < n; ++k) {
         const double u = k * PitchMm / m_pitch;
@@ -247,38 +263,49 @@ void LineImport::interpolate(int32_t n) {
             load(j + 1, b);
             held = j;
         }
-        float* out = m_out.data() + static_cast<size_t>(k) * R;
+        float* out = m_out.trace(k);
         const auto g = static_cast<float>(f);
         for (int i = 0; i < R; ++i)
             out[i] = a[static_cast<size_t>(i)] +
                      g * (b[static_cast<size_t>(i)] - a[static_cast<size_t>(i)]);
-        afterTrace(k);
+        finishTrace(k);
     }
 }
 
-int16_t LineImport::count(float v, int64_t* clipped) const {
-    const double c = roundHalfEven(2048.0 + m_gain * v);
-    if (c < 0 || c > 4095) {
-        if (clipped)
-            ++*clipped;
-        return c < 0 ? 0 : 4095;
+// Counts of one trace: 2048 + gain x value, rounded (halves to even) and held to 12 bits; two
+// samples at a time in double precision.
+void LineImport::toCounts(const float* v, int16_t* x, int64_t* clipped) const {
+    typedef double D2 __attribute__((vector_size(16)));
+    typedef float F2 __attribute__((vector_size(8)));
+    typedef int64_t I2 __attribute__((vector_size(16)));
+    constexpr double Magic = 6755399441055744.0; // 1.5 x 2^52: adding it rounds half to even
+    static_assert(R % 2 == 0);
+    I2 outside{};
+    for (int j = 0; j < R; j += 2) {
+        F2 f;
+        std::memcpy(&f, v + j, sizeof f);
+        D2 c = 2048.0 + m_gain * __builtin_convertvector(f, D2);
+        c = c < -1.0 ? -1.0 : c; // far outside stays outside (and within rounding's range)
+        c = c > 4096.0 ? 4096.0 : c;
+        D2 r = (c + Magic) - Magic;
+        outside -= (r < 0.0) | (r > 4095.0); // each comparison is -1 where true
+        r = r < 0.0 ? 0.0 : r;
+        r = r > 4095.0 ? 4095.0 : r;
+        const I2 n = __builtin_convertvector(r, I2);
+        x[j + 1] = static_cast<int16_t>(n[0]);
+        x[j + 2] = static_cast<int16_t>(n[1]);
     }
-    return static_cast<int16_t>(c);
+    if (clipped)
+        *clipped += outside[0] + outside[1];
 }
 
 void LineImport::quantise(MeasurementRecord& r) {
     const int32_t n = traces();
     // One gain over the samples that come from the file (the padding is the zero level).
-    double peak = 0;
-    for (int32_t k = 0; k < n; ++k)
-        for (int j = 0; j < R; ++j)
-            if (m_time->covered(j))
-                peak = std::max(peak, double(std::abs(m_out[static_cast<size_t>(k) * R + j])));
-    ClipGain gain(peak);
-    for (int32_t k = 0; k < n; ++k)
-        for (int j = 0; j < R; ++j)
-            if (m_time->covered(j))
-                gain.add(m_out[static_cast<size_t>(k) * R + j]);
+    const int c0 = m_time->firstCovered(), c1 = m_time->lastCovered();
+    ClipGain gain(m_peak);
+    for (int32_t k = 0; k < n && c0 <= c1; ++k)
+        gain.add(m_out.trace(k) + c0, c1 - c0 + 1);
     m_gain = gain.gain(Headroom, PerClipped);
     m_fig.gain = m_gain;
     m_fig.mapped = gain.count();
@@ -286,10 +313,8 @@ void LineImport::quantise(MeasurementRecord& r) {
     m_fig.clipped = 0;
     for (int32_t k = 0; k < n; ++k) {
         int16_t* x = r.Raw730.trace(k + 1);
-        const float* v = m_out.data() + static_cast<size_t>(k) * R;
         x[0] = 0;
-        for (int j = 1; j <= R; ++j)
-            x[j] = count(v[j - 1], &m_fig.clipped);
+        toCounts(m_out.trace(k), x, &m_fig.clipped);
         afterTrace(k);
     }
     std::vector<float> surface(R);
@@ -297,10 +322,9 @@ void LineImport::quantise(MeasurementRecord& r) {
     for (int t : {-1, 0}) {
         int16_t* x = r.Raw730.trace(t);
         x[0] = 0;
-        for (int j = 1; j <= R; ++j)
-            x[j] = count(surface[static_cast<size_t>(j - 1)], nullptr);
+        toCounts(surface.data(), x, nullptr);
     }
-    m_out = std::vector<float>();
+    m_out.reset();
 }
 
 void fillFigures(const DztFile& file, const QString& path, DztImportFigures& f) {
@@ -434,7 +458,8 @@ ReadResult ImportDzt(MeasurementRecord& r, const ReadContext& ctx) {
         return ReadResult::failure(QStringLiteral("not enough memory for %1 traces").arg(n));
 
     line.alignOnSurface();
-    line.resample();
+    if (!line.resample())
+        return ReadResult::failure(QStringLiteral("not enough memory for %1 traces").arg(n));
     line.quantise(r);
     fig.marks = file.marks(channel - 1, &fig.marksKnown);
     for (const DztMark& m : fig.marks)

@@ -14,6 +14,8 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace rebar {
@@ -114,15 +116,20 @@ public:
     // follow no known pattern, as in processed files that overwrite them.
     std::vector<DztMark> marks(int channel, bool* known = nullptr) const;
 
-    // Frees the sample bytes (the headers stay).
-    void releaseData() { m_bytes = QByteArray(); }
-
 private:
+    struct Free {
+        void operator()(char* p) const { std::free(p); }
+    };
+    // A block for the file's bytes; large ones come as fresh zero pages the system may back
+    // with large pages, which saves most of the faults of filling them.
+    bool allocate(int64_t size);
+    ReadResult parseBytes();
     ReadResult parseBlock(int index, DztHeader& h);
     template <typename T> void decode(int channel, int64_t scan, T* out) const;
     const char* traceBytes(int channel, int64_t scan) const;
 
-    QByteArray m_bytes;
+    std::unique_ptr<char[], Free> m_bytes;
+    int64_t m_size = 0;
     std::vector<DztHeader> m_headers;
     int m_samples = 0;
     int m_bits = 0;

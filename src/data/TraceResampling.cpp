@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace rebar {
 
@@ -25,50 +26,67 @@ double lanczos(double x, int a) {
 } // namespace
 
 TimeResampler::TimeResampler(const std::vector<double>& positions, double outputStep,
-                             double inputStep, int first, int last) {
+                             double inputStep, int first, int last)
+    : m_first(first), m_last(last) {
     const double widen = std::clamp(outputStep / inputStep, 1.0, MaxWidening);
     const double half = Lobes * widen;
-    m_taps = static_cast<int>(std::ceil(2 * half)) + 1;
+    const int span = static_cast<int>(std::ceil(2 * half)) + 1;
+    m_taps = (span + 3) & ~3;
+    m_pad = m_taps + 1;
     const size_t n = positions.size();
-    m_first.assign(n, 0);
-    m_count.assign(n, 0);
+    m_base.assign(n, 0);
     m_weights.assign(n * static_cast<size_t>(m_taps), 0.0f);
+    m_padded.assign(static_cast<size_t>(std::max(last, 0)) + 1 + 2 * static_cast<size_t>(m_pad),
+                    0.0f);
     std::vector<double> w(static_cast<size_t>(m_taps));
     for (size_t j = 0; j < n; ++j) {
         const double u = positions[j];
-        // Positions far outside the input (or not finite) take nothing.
-        if (!std::isfinite(u) || u < first - half - 1 || u > last + half + 1)
+        // Positions outside the input (or not finite) take nothing: their taps read zeros.
+        if (!std::isfinite(u) || u <= first - half || u >= last + half)
             continue;
         const int lo = static_cast<int>(std::ceil(u - half));
         double sum = 0;
-        for (int k = 0; k < m_taps; ++k) {
+        bool inside = false;
+        for (int k = 0; k < span; ++k) {
             w[static_cast<size_t>(k)] = lanczos((u - (lo + k)) / widen, Lobes);
             sum += w[static_cast<size_t>(k)];
+            inside =
+                inside || (lo + k >= first && lo + k <= last && w[static_cast<size_t>(k)] != 0);
         }
-        // The weights of the whole kernel sum to one (a constant stays itself); those of taps
-        // outside the input are dropped, which is interpolating zeros there.
-        const int a = std::max(lo, first);
-        const int b = std::min(lo + m_taps - 1, last);
-        if (a > b || sum == 0)
+        if (!inside || sum == 0)
             continue;
-        m_first[j] = a;
-        m_count[j] = b - a + 1;
+        // The weights of the whole kernel sum to one (a constant stays itself); taps outside
+        // the input read zeros.
+        m_base[j] = lo + m_pad;
         float* out = m_weights.data() + j * static_cast<size_t>(m_taps);
-        for (int i = a; i <= b; ++i)
-            out[i - a] = static_cast<float>(w[static_cast<size_t>(i - lo)] / sum);
+        for (int k = 0; k < span; ++k)
+            out[k] = static_cast<float>(w[static_cast<size_t>(k)] / sum);
+        if (m_lastCovered < m_firstCovered)
+            m_firstCovered = static_cast<int>(j);
+        m_lastCovered = static_cast<int>(j);
     }
 }
 
-void TimeResampler::apply(const float* in, float* out) const {
-    const size_t n = m_first.size();
+void TimeResampler::apply(float* out) const {
+    typedef float V4 __attribute__((vector_size(16)));
+    const size_t n = m_base.size();
     for (size_t j = 0; j < n; ++j) {
         const float* w = m_weights.data() + j * static_cast<size_t>(m_taps);
-        const float* x = in + m_first[j];
-        float s = 0;
-        for (int k = 0; k < m_count[j]; ++k)
-            s += w[k] * x[k];
-        out[j] = s;
+        const float* x = m_padded.data() + m_base[j];
+        V4 acc{};
+        for (int k = 0; k < m_taps; k += 4) {
+            V4 a, b;
+            std::memcpy(&a, w + k, sizeof a);
+            std::memcpy(&b, x + k, sizeof b);
+            acc += a * b;
+        }
+        out[j] = (acc[0] + acc[1]) + (acc[2] + acc[3]);
     }
+}
+
+void TimeResampler::apply(const float* in, float* out) {
+    std::copy(in + m_first, in + m_last + 1, input() + m_first);
+    apply(out);
 }
 
 void MedianTrace(std::vector<float>& traces, int count, int samples, std::vector<float>& out) {
@@ -162,14 +180,45 @@ void KeepSurfaceEcho(std::vector<float>& trace, int first, double peak) {
     }
 }
 
+ClipGain::ClipGain(double peak)
+    : m_peak(peak), m_scale(peak > 0 ? static_cast<float>(Bins / peak) : 0.0f),
+      m_bins(4 * Bins, 0) {}
+
+void ClipGain::add(const float* v, int n) {
+    typedef float F4 __attribute__((vector_size(16)));
+    typedef int32_t I4 __attribute__((vector_size(16)));
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        F4 x;
+        std::memcpy(&x, v + i, sizeof x);
+        x = (x < 0 ? -x : x) * m_scale;
+        // Beyond the last bin (and a peak of 0 or below) go to the last bin.
+        x = x < float(Bins - 1) ? x : float(Bins - 1);
+        const I4 b = __builtin_convertvector(x, I4);
+        for (int k = 0; k < 4; ++k)
+            ++m_bins[static_cast<size_t>(k * Bins + b[k])];
+    }
+    for (; i < n; ++i) {
+        float x = std::abs(v[i]) * m_scale;
+        x = x < float(Bins - 1) ? x : float(Bins - 1);
+        ++m_bins[static_cast<size_t>(static_cast<int>(x))];
+    }
+    m_count += n;
+}
+
 double ClipGain::gain(double headroom, int64_t perClipped) const {
     if (!(m_peak > 0) || m_count == 0)
         return 1.0;
+    auto bin = [this](int b) {
+        return m_bins[static_cast<size_t>(b)] + m_bins[static_cast<size_t>(Bins + b)] +
+               m_bins[static_cast<size_t>(2 * Bins + b)] +
+               m_bins[static_cast<size_t>(3 * Bins + b)];
+    };
     const int64_t allowed = m_count / perClipped;
     int64_t above = 0; // values in bins above b
     int b = Bins - 1;
-    while (b > 0 && above + m_bins[static_cast<size_t>(b)] <= allowed) {
-        above += m_bins[static_cast<size_t>(b)];
+    while (b > 0 && above + bin(b) <= allowed) {
+        above += bin(b);
         --b;
     }
     // Every value below the top of bin b stays inside the headroom.

@@ -12,25 +12,40 @@ namespace rebar {
 // windowed sinc (Lanczos, three lobes). Where the output grid is coarser than the input the
 // kernel widens so that it also filters what the coarser grid cannot hold. Samples outside
 // first..last of the input count as zero.
+//
+// Every output takes the same number of taps (a multiple of four, the weights of taps past the
+// kernel zero) from a padded copy of the input, so the sums run on four lanes at a time.
 class TimeResampler {
 public:
-    // positions[j]: the input sample position (fractional) of output sample j.
+    // positions[j]: the input sample position (fractional) of output sample j; inputs: the
+    // length of an input trace (first..last lie inside it).
     TimeResampler(const std::vector<double>& positions, double outputStep, double inputStep,
                   int first, int last);
-    // out[j] for every output position from in[first..last].
-    void apply(const float* in, float* out) const;
-    // Output j takes at least one input sample (it lies inside the input's window).
-    bool covered(int j) const { return m_count[static_cast<size_t>(j)] > 0; }
-    int outputs() const { return static_cast<int>(m_first.size()); }
+    // The input trace to fill before apply(): input()[i] is sample i, for i in first..last.
+    // Nothing outside first..last may be written (it stays zero).
+    float* input() { return m_padded.data() + m_pad; }
+    // out[j] for every output position from the input filled in input().
+    void apply(float* out) const;
+    // The same from in[first..last].
+    void apply(const float* in, float* out);
+    // Output j takes at least one input sample (it lies inside the input's window); the
+    // covered outputs are firstCovered()..lastCovered() (an empty range when none is).
+    bool covered(int j) const { return j >= m_firstCovered && j <= m_lastCovered; }
+    int firstCovered() const { return m_firstCovered; }
+    int lastCovered() const { return m_lastCovered; }
+    int outputs() const { return static_cast<int>(m_base.size()); }
 
     static constexpr int Lobes = 3;
     static constexpr double MaxWidening = 8; // bounds the taps of very fine inputs
 
 private:
-    std::vector<int> m_first;
-    std::vector<int> m_count;
+    std::vector<int> m_base;      // first tap of output j in m_padded
     std::vector<float> m_weights; // m_taps per output
+    std::vector<float> m_padded;  // the input with m_pad zeros on either side
     int m_taps = 0;
+    int m_pad = 0;
+    int m_first = 0, m_last = -1;
+    int m_firstCovered = 0, m_lastCovered = -1;
 };
 
 // The median of every sample over the given traces (each `samples` long), written to out.
@@ -55,14 +70,9 @@ constexpr double QuietShare = 0.05;
 // magnitudes; add() every value first.
 class ClipGain {
 public:
-    explicit ClipGain(double peak)
-        : m_peak(peak), m_scale(peak > 0 ? Bins / peak : 0), m_bins(Bins, 0) {}
-    void add(float v) {
-        const double a = v < 0 ? -double(v) : double(v);
-        const auto b = static_cast<int64_t>(a * m_scale);
-        ++m_bins[static_cast<size_t>(b >= Bins ? Bins - 1 : b)];
-        ++m_count;
-    }
+    explicit ClipGain(double peak);
+    void add(float v) { add(&v, 1); }
+    void add(const float* v, int n);
     double gain(double headroom, int64_t perClipped) const;
     int64_t count() const { return m_count; }
 
@@ -70,7 +80,9 @@ public:
 
 private:
     double m_peak;
-    double m_scale;
+    float m_scale;
+    // Four histograms filled in turn, so that neighbouring values never wait for each other's
+    // count; summed when the gain is asked for.
     std::vector<int64_t> m_bins;
     int64_t m_count = 0;
 };

@@ -382,7 +382,7 @@ TEST(TraceResampling, WindowedSincFollowsABandLimitedSignal) {
         std::vector<double> pos;
         for (double t = 2.0; t < 9.0; t += step)
             pos.push_back(t / dt);
-        const TimeResampler rs(pos, step, dt, 0, 299);
+        TimeResampler rs(pos, step, dt, 0, 299);
         std::vector<float> out(pos.size());
         rs.apply(in.data(), out.data());
         double worst = 0;
