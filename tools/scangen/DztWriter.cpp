@@ -2,8 +2,8 @@
 
 #include "base/Numeric.h"
 #include "data/DztReader.h"
+#include "scangen/Writers.h"
 
-#include <QSaveFile>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -172,13 +172,7 @@ bool writeDzt(const Scene& scene, const DztOutput& o, const QString& path, QStri
         }
     }
 
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return fail(error, QStringLiteral("%1: %2").arg(path, f.errorString()));
-    f.write(file);
-    if (!f.commit())
-        return fail(error, QStringLiteral("%1: %2").arg(path, f.errorString()));
-    return true;
+    return writeBytes(path, file, error);
 }
 
 } // namespace rebar::scangen

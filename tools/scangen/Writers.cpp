@@ -325,6 +325,8 @@ void appendRecord730(QByteArray& out, uint8_t status, const int16_t* x) {
     }
 }
 
+} // namespace
+
 bool writeBytes(const QString& path, const QByteArray& bytes, QString* error) {
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly))
@@ -334,8 +336,6 @@ bool writeBytes(const QString& path, const QByteArray& bytes, QString* error) {
         return fail(error, QStringLiteral("%1: %2").arg(path, f.errorString()));
     return true;
 }
-
-} // namespace
 
 bool formatFromName(const QString& name, Format& format) {
     static const struct {

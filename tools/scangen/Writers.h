@@ -62,4 +62,7 @@ bool writeText730(const Scene& scene, const QString& path, bool hex, QString* er
 
 bool writeScene(const Scene& scene, Format format, const QString& path, QString* error = nullptr);
 
+// Writes bytes as the file at path in one piece (nothing is left behind when it fails).
+bool writeBytes(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
 } // namespace rebar::scangen
