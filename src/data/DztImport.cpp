@@ -366,7 +366,7 @@ void fillHeader(MeasurementRecord& r, const DztImportFigures& f) {
         r.MeasureDate = ShortDateText(f.created.date());
         r.MeasureTime = f.created.time().toString(QStringLiteral("HH:mm:ss"));
     }
-    r.Markers730.clear();
+    r.Markers730.assign(1, Marker730{}); // one free entry, as a save writes an empty list
     r.Note = DztImportNote(f);
     r.Modified = FlagTrue;
 }

@@ -124,17 +124,18 @@ bool DztFile::allocate(int64_t size) {
 ReadResult DztFile::read(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return ReadResult::failure(
-            QStringLiteral("the file cannot be opened: %1").arg(f.errorString()));
+        return ReadResult::systemFailure(QStringLiteral("the file cannot be opened"),
+                                         f.errorString());
     const qint64 size = f.size();
     if (size < BlockSize)
         return ReadResult::failure(
+            FailureKind::Truncated,
             QStringLiteral("the file holds %1 bytes, less than one 1024-byte header").arg(size));
     if (!allocate(size))
         return ReadResult::failure(QStringLiteral("not enough memory for %1 bytes").arg(size));
     if (f.read(m_bytes.get(), size) != size)
-        return ReadResult::failure(
-            QStringLiteral("the file cannot be read: %1").arg(f.errorString()));
+        return ReadResult::systemFailure(QStringLiteral("the file cannot be read"),
+                                         f.errorString());
     return parseBytes();
 }
 
@@ -209,6 +210,7 @@ ReadResult DztFile::parseBytes() {
     const int64_t size = m_size;
     if (size < BlockSize)
         return ReadResult::failure(
+            FailureKind::Truncated,
             QStringLiteral("the file holds %1 bytes, less than one 1024-byte header").arg(size));
 
     DztHeader first;
@@ -227,6 +229,7 @@ ReadResult DztFile::parseBytes() {
                 .arg(channels));
     if (m_offset > size)
         return ReadResult::failure(
+            FailureKind::CountBeyondFile,
             QStringLiteral("header: the data starts at byte %1 but the file holds %2 bytes")
                 .arg(m_offset)
                 .arg(size));
@@ -278,6 +281,7 @@ ReadResult DztFile::parseBytes() {
     m_scans = dataBytes / scanBytes;
     if (m_scans < 1)
         return ReadResult::failure(
+            FailureKind::Truncated,
             QStringLiteral("the file holds %1 bytes of data, less than one scan of %2 bytes")
                 .arg(dataBytes)
                 .arg(scanBytes));

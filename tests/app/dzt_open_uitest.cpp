@@ -65,13 +65,16 @@ TEST_F(DztOpen, LineRecordedByTimeAsksForThePitch) {
 
 TEST_F(DztOpen, RefusedFileShowsTheOpenFailure) {
     QByteArray bytes(2048, '\0');
+    bytes[3] = 4;  // data after the header block (1024)
     bytes[4] = 8;  // samples per trace
     bytes[6] = 12; // 12 bits per sample
     bytes[52] = 1; // one channel
     const QString path = scratch.write(QStringLiteral("BAD.DZT"), bytes);
     EXPECT_EQ(frame->OpenFiles({path}), 0);
     ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.messages[0].text, message(21));
+    // The open failure, and the reader's reason on a line of its own.
+    EXPECT_TRUE(ui.messages[0].text.startsWith(message(21) + QLatin1Char('\n')));
+    EXPECT_TRUE(ui.messages[0].text.contains(QLatin1String("12 bits per sample")));
     EXPECT_EQ(ui.messages[0].title, path);
 }
 

@@ -181,7 +181,8 @@ TEST(DztImport, TheRecordIsAChangedRddBesideTheFile) {
     EXPECT_EQ(r.MeasureDate, ShortDateText(QDate(2022, 8, 1)));
     EXPECT_EQ(r.MeasureTime, QStringLiteral("07:30:10"));
     EXPECT_EQ(r.PermittivityPreset, 8);
-    EXPECT_TRUE(r.Markers730.empty());
+    ASSERT_EQ(r.Markers730.size(), 1u);
+    EXPECT_TRUE(r.Markers730[0].isFree());
     const QStringList note = r.Note.split(QStringLiteral("\r\n"));
     ASSERT_GE(note.size(), 5);
     EXPECT_EQ(note[0],
