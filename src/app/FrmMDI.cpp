@@ -177,6 +177,13 @@ void FrmMDI::OpenCommand() {
     OpenFiles(paths);
 }
 
+void FrmMDI::ExitCommand() {
+    // Every view in slot order asks about its changes; a view the user keeps open keeps the
+    // program running, so no unsaved work is thrown away.
+    if (CloseAllViews())
+        close();
+}
+
 QList<FrmMain*> FrmMDI::OpenViews() const {
     QList<FrmMain*> out;
     for (const auto& v : m_views)
@@ -212,7 +219,7 @@ void FrmMDI::onSubWindowActivated(QMdiSubWindow* w) {
         if (!w || v->subWindow() != w)
             v->Deactivated();
     FrmMain* view = w ? qobject_cast<FrmMain*>(w->widget()) : nullptr;
-    if (view && view->record().Loaded == FlagTrue) {
+    if (view && view->loaded()) {
         view->Activated();
         ShowMenusOf(view);
     } else if (!view) {

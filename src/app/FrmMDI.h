@@ -3,6 +3,8 @@
 // the active view's menu bar while a view is active), opens files from its Open command, from
 // drops and from the command line, and shuts the program down.
 
+#include "view/ViewHost.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <vector>
@@ -16,7 +18,7 @@ namespace rebar {
 
 class FrmMain;
 
-class FrmMDI : public QMainWindow {
+class FrmMDI : public QMainWindow, public ViewHost {
     Q_OBJECT
 public:
     explicit FrmMDI(QWidget* parent = nullptr);
@@ -31,25 +33,27 @@ public:
     // of views opened.
     int OpenFiles(const QStringList& paths);
     // The Open command (menu2 item 1).
-    void OpenCommand();
+    void OpenCommand() override;
+    // Exit (menu2 item 10 of a view): closes every view, then the frame.
+    void ExitCommand() override;
 
     // Views: slot 0 is never used; a closed view leaves its slot empty.
     const std::vector<QPointer<FrmMain>>& Views() const { return m_views; }
-    QList<FrmMain*> OpenViews() const;
+    QList<FrmMain*> OpenViews() const override;
     QMdiArea* mdiArea() const { return m_mdi; }
 
     // Main frame captions from the caption table (start-up steps 5 to 7).
     void ApplyMainCaptions();
     // Arranges the views cascaded or tiled.
-    void Cascade();
-    void TileHorizontally();
+    void Cascade() override;
+    void TileHorizontally() override;
     // Synchronised scrolling of all views (Menu8 item 2): toggles the check mark everywhere.
-    void ToggleSynchronise(bool currentlyChecked);
+    void ToggleSynchronise(bool currentlyChecked) override;
     // Closes every view in slot order; the view's Exit command ends the program afterwards.
     bool CloseAllViews();
-    void ShowAbout();
-    void OpenHomepage();
-    void ShowInitialSettings();
+    void ShowAbout() override;
+    void OpenHomepage() override;
+    void ShowInitialSettings() override;
 
     // Places a view's menus in the menu bar while it is active.
     void ShowMenusOf(FrmMain* view);

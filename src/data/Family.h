@@ -3,7 +3,6 @@
 // once per family are written once over these traits; the family-named entry points
 // (Process730, RenderBMode940, ...) only choose the traits.
 
-#include "config/CalibrationTables.h"
 #include "data/MeasurementRecord.h"
 
 #include <cstdint>
@@ -38,7 +37,7 @@ struct Family730 {
     static const Matrix<Sample>& workX2(const MeasurementRecord& r) { return r.Work730x2; }
 
     // ---- Processing (Process730) ----
-    using StcGain = float;
+    using StcGain = float; // the STC gain curves (StcCurves in processing)
     static constexpr bool HasAutoSensitivity = false; // no mode 6
     static constexpr bool ModeFailureFailsRun = true; // any arithmetic failure fails the run
     static constexpr int ManualLeadRaw = 191;         // mode 2: samples always subtracted
@@ -50,8 +49,6 @@ struct Family730 {
         constexpr double factors[] = {1.0, 1.4125, 2.0, 2.828, 4.0};
         return gain >= 1 && gain <= 5 ? factors[gain - 1] : 1.4125;
     }
-    static const StcGain* stcRaw(const CalibrationTables& t) { return t.StcGain730Half.data(); }
-    static const StcGain* stcDD(const CalibrationTables& t) { return t.StcGain730.data(); }
     // ---- end of processing ----
 
     // ---- Automatic marker detection ----
@@ -101,8 +98,6 @@ struct Family940 {
         constexpr double factors[] = {1.0, 1.414, 2.0, 2.828, 4.0, 5.656, 8.0};
         return gain >= 1 && gain <= 7 ? factors[gain - 1] : 0.0;
     }
-    static const StcGain* stcRaw(const CalibrationTables& t) { return t.StcGain940.data(); }
-    static const StcGain* stcDD(const CalibrationTables& t) { return t.StcGain940x2.data(); }
     // ---- end of processing ----
 
     // ---- Automatic marker detection ----

@@ -1,9 +1,8 @@
 #pragma once
-// From a file name to a filled record: the file-kind detection and the choice of reader, and
-// the settling of the display settings after a read. The view's open sequence drives these
-// steps and shows progress and failures.
+// From a file name to a filled record: the file-kind detection and the choice of reader. Every
+// open goes through ReadMeasurementPath, the one place where a reader or an import step plugs
+// in; the measurement document builds its open sequence on it.
 
-#include "config/Settings.h"
 #include "data/MeasurementRecord.h"
 #include "data/ReadResult.h"
 
@@ -26,11 +25,28 @@ bool IsBadVxdName(const MeasurementRecord& r);
 // byte is told as an empty file.
 ReadResult ReadMeasurementFile(MeasurementRecord& r, const ReadContext& ctx);
 
-// Copies the as-read display values into Saved and then applies the display defaults of the
-// settings (the 730 or 940 keys by the record's family).
-void SettleDisplaySettings(MeasurementRecord& r, const Settings& s);
-
 // Sets FilePath and FileName (the part after the last "\" or "/").
 void SetRecordPath(MeasurementRecord& r, const QString& path);
+
+// The outcome of an open: the load stage reached when it failed (the code shown in front of the
+// failure message, often empty), a reason text for logs and command-line tools, and the result
+// of the detection or the reader that failed (what the user's message tells; empty when the
+// file was read and a later step failed).
+struct OpenResult {
+    bool ok = false;
+    QString stage;
+    QString reason;
+    ReadResult read;
+
+    static OpenResult success() { return {true, {}, {}, ReadResult::success()}; }
+    explicit operator bool() const { return ok; }
+};
+
+// The reading half of every open: sets the path, clears LoadStage, detects the kind and runs its
+// reader. kindKnown (may be empty) runs between detection and reading: the window shows its
+// progress dialog there. A VXD name that starts neither with "B" nor with "T" fails with the
+// stage "  FType001".
+OpenResult ReadMeasurementPath(MeasurementRecord& r, const QString& path, const ReadContext& ctx,
+                               const std::function<void()>& kindKnown = {});
 
 } // namespace rebar

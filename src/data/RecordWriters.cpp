@@ -4,6 +4,7 @@
 #include "base/Numeric.h"
 #include "base/TextEncoding.h"
 #include "platform/FileSave.h"
+#include "data/Markers.h"
 
 #include <climits>
 #include <cmath>
@@ -159,7 +160,7 @@ void putMarkSlots(const MeasurementRecord& r, ZvxHeader& h, ZvxHeaderWriter& w) 
         for (int i = 1; i <= MarksPerGroup940; ++i) {
             const Mark940& m = r.Marks940[static_cast<size_t>(g)][static_cast<size_t>(i)];
             const int off = ZvxHeader::OffMarkSlots + MarkSlotOf(g, i) * ZvxHeader::MarkSlotSize;
-            const bool used = m.InUse == FlagTrue;
+            const bool used = IsUsed(m);
             h.put<int32_t>(off, used ? m.X : 0);
             w.int16(off + 4, "Marks940 Y", used ? m.Y : 0);
             h.Bytes[static_cast<size_t>(off + 6)] = 0;

@@ -31,6 +31,23 @@ public:
     virtual bool isShown() const = 0;
 };
 
+// A modal dialog of the program (the permittivity dialog, ...). The platform runs it: the Qt
+// platform shows it and waits for the user; the scripted platform answers it as a user would,
+// from its script. What the dialog decided is read from the dialog object afterwards.
+class ModalDialog {
+public:
+    virtual ~ModalDialog() = default;
+    // The dialog's form name ("frmDielectric").
+    virtual QString dialogName() const = 0;
+    // The values the dialog shows when it opens, in the dialog's own order.
+    virtual QList<int> dialogValues() const = 0;
+    // Shows the dialog and returns when the user has closed it.
+    virtual void showModal() = 0;
+    // Sets the values (as the user would) and presses button `button` (the dialog's own
+    // numbering); -1 closes the dialog without a button.
+    virtual void answer(int button, const QList<int>& values) = 0;
+};
+
 struct FileFilter {
     QString description;
     QString patterns; // "*.RDD;*.VXD" style
@@ -56,6 +73,8 @@ public:
     virtual std::optional<QString> inputBox(const QString& prompt, const QString& title,
                                             const QString& initial) = 0;
     virtual ProgressDialog& progress() = 0;
+    // Runs a modal dialog of the program (see ModalDialog).
+    virtual void runDialog(ModalDialog& dialog) = 0;
     // Lets pending window events run (repaints of the progress dialog and the like).
     virtual void processEvents() = 0;
     // True when another instance of the program is already running; takes the lock otherwise.

@@ -160,6 +160,14 @@ ProgressDialog& QtPlatform::progress() {
     return *m_progress;
 }
 
+void QtPlatform::runDialog(ModalDialog& dialog) {
+    // A headless run closes the dialog unanswered, as it cancels choosers.
+    if (m_headless)
+        dialog.answer(-1, dialog.dialogValues());
+    else
+        dialog.showModal();
+}
+
 void QtPlatform::processEvents() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

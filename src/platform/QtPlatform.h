@@ -35,6 +35,7 @@ public:
     std::optional<QString> inputBox(const QString& prompt, const QString& title,
                                     const QString& initial) override;
     ProgressDialog& progress() override;
+    void runDialog(ModalDialog& dialog) override;
     void processEvents() override;
     bool anotherInstanceRunning() override;
     bool openUrl(const QString& url) override;

@@ -61,6 +61,16 @@ std::optional<QString> ScriptedPlatform::inputBox(const QString&, const QString&
     return take(inputAnswers);
 }
 
+void ScriptedPlatform::runDialog(ModalDialog& dialog) {
+    dialogs.push_back({dialog.dialogName(), dialog.dialogValues()});
+    DialogAnswer a;
+    if (!dialogAnswers.empty()) {
+        a = dialogAnswers.front();
+        dialogAnswers.pop_front();
+    }
+    dialog.answer(a.button, a.values.isEmpty() ? dialog.dialogValues() : a.values);
+}
+
 QString ScriptedPlatform::tempFolder() {
     return temp.isEmpty() ? QDir::tempPath() : temp;
 }

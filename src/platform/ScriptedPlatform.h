@@ -41,6 +41,17 @@ public:
         MsgIcon icon;
         MsgButtons buttons;
     };
+    // The answer to a modal dialog: the button pressed and the values set first (values empty:
+    // the dialog's own values stay).
+    struct DialogAnswer {
+        int button = -1;
+        QList<int> values;
+    };
+    // A dialog that was run, with the values it opened with.
+    struct DialogShown {
+        QString name;
+        QList<int> values;
+    };
 
     MsgAnswer messageBox(const QString& text, const QString& title, MsgIcon icon,
                          MsgButtons buttons, MsgAnswer defaultAnswer) override;
@@ -53,6 +64,7 @@ public:
     std::optional<QString> inputBox(const QString& prompt, const QString& title,
                                     const QString& initial) override;
     ProgressDialog& progress() override { return m_progress; }
+    void runDialog(ModalDialog& dialog) override;
     void processEvents() override { ++eventPumps; }
     bool anotherInstanceRunning() override { return otherInstance; }
     bool openUrl(const QString& url) override {
@@ -67,12 +79,14 @@ public:
     std::deque<std::optional<QString>> saveAnswers;     // save choosers
     std::deque<std::optional<QString>> folderAnswers;
     std::deque<std::optional<QString>> inputAnswers;
+    std::deque<DialogAnswer> dialogAnswers; // modal dialogs; none left: closed without a button
     bool otherInstance = false;
     bool echoToStderr = false;
     QString temp;
 
     // Record
     QList<Message> messages;
+    QList<DialogShown> dialogs;
     QStringList openedUrls;
     int eventPumps = 0;
     ScriptedProgress m_progress;

@@ -2,9 +2,9 @@
 // Processing of the 940 family: Raw940 and Samples940 into Work940 and Work940x2, and in
 // mode 6 (automatic sensitivity) through Raw940A and Samples940A.
 
+#include "base/Progress.h"
 #include "config/CalibrationTables.h"
 #include "data/MeasurementRecord.h"
-#include "platform/Platform.h"
 
 namespace rebar {
 

@@ -8,9 +8,9 @@
 // failed 730 run leaves the matrices matching the picture still shown, and a failed 940 mode
 // stage leaves the previous results whole rather than half old, half new.
 
+#include "base/Progress.h"
 #include "config/CalibrationTables.h"
 #include "data/Family.h"
-#include "platform/Platform.h"
 #include "processing/AutoSensitivity.h"
 #include "processing/HalfWaveStage.h"
 #include "processing/ModeStage.h"
@@ -20,6 +20,18 @@
 #include <vector>
 
 namespace rebar {
+
+// The STC gain curves of a family in the calibration tables, for the raw and the
+// double-density samples.
+template <class F> struct StcCurves;
+template <> struct StcCurves<Family730> {
+    static const float* raw(const CalibrationTables& t) { return t.StcGain730Half.data(); }
+    static const float* dd(const CalibrationTables& t) { return t.StcGain730.data(); }
+};
+template <> struct StcCurves<Family940> {
+    static const double* raw(const CalibrationTables& t) { return t.StcGain940.data(); }
+    static const double* dd(const CalibrationTables& t) { return t.StcGain940x2.data(); }
+};
 
 template <class F> class ProcessPipeline {
 public:
@@ -45,8 +57,8 @@ public:
         if (F::HasAutoSensitivity && r.ProcCode == ModeAutoGain) {
             modeOk = autoGainStage(r, traceDone);
         } else {
-            ModeStage<F, F::RawLast> raw(F::raw(r), F::ManualLeadRaw, F::stcRaw(t));
-            ModeStage<F, F::DDLast> dd(F::samples(r), F::ManualLeadDD, F::stcDD(t));
+            ModeStage<F, F::RawLast> raw(F::raw(r), F::ManualLeadRaw, StcCurves<F>::raw(t));
+            ModeStage<F, F::DDLast> dd(F::samples(r), F::ManualLeadDD, StcCurves<F>::dd(t));
             modeOk = raw.prepare(r) && dd.prepare(r);
             // A peak stage that would overflow fails the run before anything is written.
             if (modeOk && peak && !(peakSumsFit(raw, n) && peakSumsFit(dd, n)))

@@ -9,9 +9,9 @@
 // ranges. Column k shows the k-th drawn trace (column x0 - k when Direction is 1); the last
 // drawn trace falls outside the image.
 
+#include "base/Progress.h"
 #include "config/CalibrationTables.h"
 #include "data/MeasurementRecord.h"
-#include "platform/Platform.h"
 #include "view/ViewImages.h"
 
 #include <cstdint>

@@ -1,7 +1,6 @@
 #include "view/CursorPosition.h"
 
 #include "base/Numeric.h"
-#include "config/Program.h"
 
 #include <cmath>
 
@@ -192,9 +191,10 @@ QString PermittivityText(double e) {
     return FormatFixed(e, 1) + tag;
 }
 
-ReadoutTexts FormatReadouts(const MeasurementRecord& r, const CursorPosition& p) {
+ReadoutTexts FormatReadouts(const MeasurementRecord& r, const LanguageTables& language,
+                            const CursorPosition& p) {
     ReadoutTexts out;
-    const auto& C = program().language.Captions;
+    const auto& C = language.Captions;
     const double d = p.distance;
     if (r.XScale != 0) {
         out.distanceCaption = C[99];

@@ -3,6 +3,7 @@
 // distance, depth and echo time they stand for, and the texts of the cursor readouts.
 
 #include "config/CalibrationTables.h"
+#include "config/LanguageTables.h"
 #include "data/MeasurementRecord.h"
 
 #include <QString>
@@ -47,7 +48,9 @@ struct ReadoutTexts {
     bool distanceSet = false; // false: an unknown unit leaves the label as it was
     bool depthSet = false;
 };
-ReadoutTexts FormatReadouts(const MeasurementRecord& r, const CursorPosition& p);
+// Captions come from language.
+ReadoutTexts FormatReadouts(const MeasurementRecord& r, const LanguageTables& language,
+                            const CursorPosition& p);
 
 // Number formatting with halves rounded to even, as the program shows figures.
 QString FormatFixed(double value, int decimals);

@@ -1,36 +1,41 @@
 #include "view/FrmMain.h"
 
-#include "app/FrmMDI.h"
+#include "base/PathNames.h"
 #include "config/Program.h"
-#include "data/FileOpen.h"
 #include "platform/Platform.h"
-#include "view/DztOpenQuestions.h"
+#include "view/InfoPanelWidget.h"
 #include "view/PictureBoxWidget.h"
+#include "view/ViewHost.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
-#include <QCursor>
-#include <QDate>
 #include <QFrame>
-#include <QLabel>
-#include <QListWidget>
-#include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTime>
 
 namespace rebar {
 
-FrmMain::FrmMain(FrmMDI* mdi) : QWidget(nullptr), m_mdi(mdi) {
+namespace {
+
+// The context of documents opened by the program's windows.
+DocumentContext programContext() {
+    Program& p = program();
+    DocumentContext ctx;
+    ctx.settings = &p.settings;
+    ctx.language = &p.language;
+    ctx.tables = &p.tables;
+    ctx.MaxTraces = p.MaxTraces;
+    ctx.OpenForReport = p.OpenForReport;
+    return ctx;
+}
+
+} // namespace
+
+FrmMain::FrmMain(ViewHost* host) : QWidget(nullptr), m_host(host) {
     setObjectName(QStringLiteral("FrmMain"));
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
     buildMenus();
-    connectViewCommands();
-    connectMenus();
     LoadView();
 }
 
@@ -44,31 +49,7 @@ void FrmMain::setSubWindow(QMdiSubWindow* sub) {
 }
 
 void FrmMain::buildControls() {
-    auto label = [this](const QString& name) {
-        auto* l = new QLabel(this);
-        l->setObjectName(name);
-        return l;
-    };
-    m_mklist = new QListWidget(this);
-    m_mklist->setObjectName(QStringLiteral("mklist"));
-    QFont fixed(QStringLiteral("Monospace"));
-    fixed.setStyleHint(QFont::TypeWriter);
-    fixed.setPixelSize(12);
-    m_mklist->setFont(fixed);
-    m_lblCursor = label(QStringLiteral("lblCursor"));
-    for (int i = 0; i < 2; ++i) {
-        m_lblCursorX[static_cast<size_t>(i)] = label(QStringLiteral("lblCursorX_%1").arg(i));
-        m_lblCursorY[static_cast<size_t>(i)] = label(QStringLiteral("lblCursorY_%1").arg(i));
-        m_lblYuudenritu[static_cast<size_t>(i)] = label(QStringLiteral("lblYuudenritu_%1").arg(i));
-        m_lblTire[static_cast<size_t>(i)] = label(QStringLiteral("lblTire_%1").arg(i));
-        m_lblSpeed[static_cast<size_t>(i)] = label(QStringLiteral("lblSpeed_%1").arg(i));
-    }
-    m_lblGPSDate = label(QStringLiteral("lbl_GPSDate"));
-    m_lblLocation = label(QStringLiteral("lbl_Location"));
-    m_lblLocation->setText(QString::fromUtf8("測定場所"));
-    for (int i = 0; i < 14; ++i)
-        m_lblMaker[static_cast<size_t>(i)] = label(QStringLiteral("lblMaker_%1").arg(i));
-
+    m_panel = new InfoPanelWidget(this);
     m_picd = new PictureBoxWidget(QStringLiteral("picd"), this);
     m_picb = new PictureBoxWidget(QStringLiteral("picb"), this);
     m_picb->setBackground(Qt::black);
@@ -102,131 +83,71 @@ void FrmMain::buildControls() {
     m_xbar = line(QStringLiteral("xbar"));
     m_ybar = line(QStringLiteral("ybar"));
     m_yabar = line(QStringLiteral("yabar"));
-    for (int i = 0; i < 2; ++i) {
-        m_command1[static_cast<size_t>(i)] = new QPushButton(this);
-        m_command1[static_cast<size_t>(i)]->setObjectName(QStringLiteral("Command1_%1").arg(i));
+    for (size_t i = 0; i < m_command1.size(); ++i) {
+        m_command1[i] = new QPushButton(this);
+        m_command1[i]->setObjectName(QStringLiteral("Command1_%1").arg(i));
     }
 }
 
-// The view's load: captions, screen factors, creation defaults of the record, layout.
+// The view's load: captions, screen factors, layout.
 void FrmMain::LoadView() {
     m_state.InfoPanelShown = 1;
     m_state.Options = WindowOptions{};
-    m_rec.AModeSet = 0;
-    if (!ApplyViewCaptions())
-        platform().messageBox(QStringLiteral("FormOpenErr"), QString(), MsgIcon::Warning);
+    ApplyViewCaptions();
     m_state.Geometry.setScreen(logicalDpiX());
     m_state.Geometry.PictureWidth = ViewGeometry::LoadPictureWidth;
     m_state.Geometry.MinPictureWidth = ViewGeometry::MinimumPictureWidth;
     m_state.Rendered = 0;
-    m_rec.Loaded = 0;
-    ApplyCreationDefaults();
     m_hsc->blockSignals(true);
     applyScrollRange(ScrollRange{});
     m_hsc->setValue(1);
     m_hsc->blockSignals(false);
     m_state.Resizing = 0;
-    m_state.CursorColumn = 1;
-    m_state.CursorRow = 1;
     m_state.LastScrollValue = 1;
-    m_rec.Modified = 0;
-    m_rec.PresetPath = 0;
-    m_state.DeleteWithoutPrompt = 0;
-    m_state.MarkerToDelete = 0;
-    m_state.LastPeakColumn = 0;
-    m_state.LastPeakSample = 0;
-    m_rec.OpenedForReport = program().OpenForReport;
     for (QPushButton* b : m_command1)
-        b->setVisible(m_rec.OpenedForReport == FlagTrue);
+        b->setVisible(program().OpenForReport == FlagTrue);
     InitialLayout();
-}
-
-void FrmMain::ApplyCreationDefaults() {
-    const Settings& s = program().settings;
-    m_rec.ColorCode = s.GradationSystem730;
-    m_rec.Direction = s.Direction730;
-    m_rec.ViewRange = s.IndicationRange730;
-    m_rec.CoverMagnification = s.PuttingOnMagnification;
-    if (s.Sensitivity730 == -1) {
-        m_rec.GainMode = 0;
-        m_rec.Gain = 3;
-    } else if (s.Sensitivity730 <= 4) {
-        m_rec.GainMode = 0;
-        m_rec.Gain = static_cast<int16_t>(s.Sensitivity730 + 1);
-    } else {
-        m_rec.GainMode = 1;
-        m_rec.Gain = static_cast<int16_t>(s.Sensitivity730 - 4);
-    }
-    m_rec.Permittivity = 8.0;
-    m_rec.ProcCode = 1;
-    m_rec.MeasureDate = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
-    m_rec.MeasureTime = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
-    m_rec.XUnit = QStringLiteral("m");
-    m_rec.YUnit = QStringLiteral("cm");
-    m_rec.ProcessingLine = 0;
-    m_rec.DataNo = 0;
-    m_rec.TraceCount = 0;
-    m_rec.PeakFlag = 0;
-    m_rec.PermittivityPreset = 0;
-    m_rec.XScale = 0;
-    m_rec.XAdjust = 0;
 }
 
 // ---- Opening ------------------------------------------------------------------------------
 
 bool FrmMain::SetFile2(const QString& path) {
-    m_rec.LoadStage.clear();
-    m_rec.ProgressShown = 0;
-    if (m_rec.PresetPath != FlagTrue)
-        SetRecordPath(m_rec, path);
-    if (m_rec.FilePath.isEmpty()) {
-        close();
-        return false;
-    }
-    return OpenSequence(true);
+    return OpenSequence(path, true);
 }
 
 bool FrmMain::SetFile() {
-    m_rec.LoadStage.clear();
-    m_rec.ProgressShown = 0;
-    if (m_rec.PresetPath != FlagTrue) {
-        const QList<FileFilter> filters = {
-            {message(33), QStringLiteral("*.*")},
-            {QStringLiteral("RDD"), QStringLiteral("*.RDD")},
-            {QStringLiteral("VXD"), QStringLiteral("*.VXD")},
-            {QStringLiteral("ZVX"), QStringLiteral("*.ZVX")},
-            {QStringLiteral("DZT"), QStringLiteral("*.DZT")},
-        };
-        const auto chosen = platform().chooseOpenFiles(QString(), filters, false);
-        if (!chosen || chosen->isEmpty()) {
-            close();
-            return false;
-        }
-        SetRecordPath(m_rec, chosen->first());
-    }
-    if (m_rec.FilePath.isEmpty()) {
+    const QList<FileFilter> filters = {
+        {message(33), QStringLiteral("*.*")},
+        {QStringLiteral("RDD"), QStringLiteral("*.RDD")},
+        {QStringLiteral("VXD"), QStringLiteral("*.VXD")},
+        {QStringLiteral("ZVX"), QStringLiteral("*.ZVX")},
+    };
+    const auto chosen = platform().chooseOpenFiles(QString(), filters, false);
+    if (!chosen || chosen->isEmpty()) {
         close();
         return false;
     }
-    return OpenSequence(false);
+    return OpenSequence(chosen->first(), false);
 }
 
-// The steps shared by both open operations after the path is known.
-bool FrmMain::OpenSequence(bool withProgress) {
-    setWindowTitle(m_rec.FileName);
-    if (m_sub)
-        m_sub->setWindowTitle(m_rec.FileName);
-    platform().processEvents();
-
-    if (!DetectFileKind(m_rec)) {
-        if (withProgress && IsBadVxdName(m_rec))
-            m_rec.LoadStage = Stage::FType001;
-        FailOpen(withProgress, ExplainDetectionFailure(m_rec));
+// The document opens the file; the window shows the progress dialog on the way and then the
+// pictures, the menus and itself.
+bool FrmMain::OpenSequence(const QString& path, bool withProgress) {
+    if (path.isEmpty()) {
+        close();
         return false;
     }
+    setWindowTitle(fileNamePart(path));
+    if (m_sub)
+        m_sub->setWindowTitle(windowTitle());
+    platform().processEvents();
+
     ProgressDialog& dlg = platform().progress();
-    if (withProgress) {
-        m_rec.ProgressShown = FlagTrue;
+    LoadFeedback feedback;
+    feedback.kindKnown = [&] {
+        if (!withProgress)
+            return;
+        m_doc.record().ProgressShown = FlagTrue;
         if (program().settings.Language == QLatin1String("JP")) {
             dlg.setCaption(QString::fromUtf8("データ読み込み"));
             dlg.setMessage(QString::fromUtf8("計測データの読み込み中です、しばらくお待ちください"));
@@ -237,65 +158,57 @@ bool FrmMain::OpenSequence(bool withProgress) {
         dlg.setPercent(0);
         dlg.show();
         platform().processEvents();
-    }
-    ReadContext ctx;
-    ctx.MaxTraces = &program().MaxTraces;
-    ctx.progress = [this](int p) {
-        if (m_rec.ProgressShown == FlagTrue) {
-            platform().progress().setPercent(p);
-            platform().processEvents();
-        }
     };
-    ctx.pumpEvents = [] { platform().processEvents(); };
-    const DztImportOptions dzt = DztOpenQuestions(m_rec.FilePath, program().settings);
-    ctx.dztOptions = &dzt;
-    if (const ReadResult res = ReadMeasurementFile(m_rec, ctx); !res) {
-        FailOpen(withProgress, res);
+    if (withProgress)
+        feedback.progress = [this, &dlg](int p) {
+            if (m_doc.record().ProgressShown == FlagTrue) {
+                dlg.setPercent(p);
+                platform().processEvents();
+            }
+        };
+    feedback.pumpEvents = [] { platform().processEvents(); };
+    const OpenResult opened = m_doc.Open(path, programContext(), feedback);
+    if (!opened) {
+        FailOpen(withProgress ? opened.stage : QString());
         return false;
     }
-    if (m_rec.is940()) {
+    const MeasurementRecord& r = m_doc.record();
+    if (r.is940()) {
         // Tyre and speed options name themselves from their caption groups (an option with
         // no caption, such as tyre 2, shows empty).
-        m_lblTire[1]->setText(caption(270 + std::clamp<int>(m_rec.TireOption, 0, 7)));
-        m_lblSpeed[1]->setText(caption(274 + std::clamp<int>(m_rec.SpeedOption, 0, 3)));
+        m_panel->setTyreAndSpeed(caption(270 + std::clamp<int>(r.TireOption, 0, 7)),
+                                 caption(274 + std::clamp<int>(r.SpeedOption, 0, 3)));
     }
     SetPictureHeights(false);
-    SettleDisplaySettings(m_rec, program().settings);
     SetScrollRange();
     m_hsc->blockSignals(true);
     m_hsc->setValue(1);
     m_hsc->blockSignals(false);
-    if (!RefreshView(m_hsc->value(), 1, 1, 1, 1, 1)) {
-        FailOpen(withProgress, ReadResult());
-        return false;
-    }
+    Show(CommandResult{true,
+                       ViewUpdate::Caption | ViewUpdate::Image | ViewUpdate::DepthAxis |
+                           ViewUpdate::MarkerList,
+                       {}});
     if (withProgress)
-        ctx.progress(99);
-    SetMenuStates();
-    m_rec.Loaded = FlagTrue;
+        feedback.progress(99);
+    SyncMenuStates();
+    m_loaded = true;
     if (!withProgress)
-        UpdateReadouts();
+        ShowReadouts();
     if (m_sub)
         m_sub->show();
     show();
-    DrawColorBar();
-    if (m_rec.ProgressShown == FlagTrue)
+    ShowColorBar();
+    if (r.ProgressShown == FlagTrue)
         dlg.close();
-    m_rec.OpenedForReport = program().OpenForReport;
     // The report designer takes over views opened on its behalf (report delivery).
     return true;
 }
 
-void FrmMain::FailOpen(bool withStage, const ReadResult& why) {
-    QString text = (withStage ? m_rec.LoadStage : QString()) + message(21);
-    // The reader's reason on a line of its own.
-    if (const QString line = FailureLine(why, program().settings.Language); !line.isEmpty())
-        text += QLatin1Char('\n') + line;
-    if (!why.cancelled) // a question the user cancelled needs no message
-        platform().messageBox(text, m_rec.FilePath, MsgIcon::Warning);
-    if (m_rec.ProgressShown == FlagTrue)
+void FrmMain::FailOpen(const QString& stage) {
+    platform().messageBox(stage + message(21), m_doc.record().FilePath, MsgIcon::Warning);
+    if (m_doc.record().ProgressShown == FlagTrue)
         platform().progress().close();
-    m_rec.Modified = 0;
+    m_doc.record().Modified = 0;
     if (m_sub)
         m_sub->close();
     else
@@ -305,15 +218,23 @@ void FrmMain::FailOpen(bool withStage, const ReadResult& why) {
 // ---- Closing ------------------------------------------------------------------------------
 
 bool FrmMain::QueryClose() {
-    if (m_rec.Modified != FlagTrue)
+    if (m_doc.record().Modified != FlagTrue)
         return true;
-    const MsgAnswer a = platform().messageBox(message(32), m_rec.FilePath, MsgIcon::Question,
-                                              MsgButtons::YesNoCancel, MsgAnswer::Cancel);
+    const MsgAnswer a =
+        platform().messageBox(message(32), m_doc.record().FilePath, MsgIcon::Question,
+                              MsgButtons::YesNoCancel, MsgAnswer::Cancel);
     if (a == MsgAnswer::Cancel)
         return false;
-    if (a == MsgAnswer::Yes)
-        return SaveBeforeClose();
-    return true;
+    if (a != MsgAnswer::Yes)
+        return true;
+    // Yes: a save that fails or is cancelled keeps the view open, so the changes are never
+    // thrown away without the user's say.
+    const int k = m_doc.record().FileKind;
+    if (k == KindText730 || k == KindVxd)
+        return SaveAsCommand(false) == 0;
+    const CommandResult saved = m_doc.SaveInPlace();
+    Show(saved);
+    return saved.ok;
 }
 
 void FrmMain::closeEvent(QCloseEvent* e) {
@@ -322,6 +243,119 @@ void FrmMain::closeEvent(QCloseEvent* e) {
         return;
     }
     e->accept();
+}
+
+int FrmMain::SaveAsCommand(bool quiet) {
+    const SaveAsProposal p = m_doc.SaveAsChoice();
+    const auto chosen = platform().chooseSaveFile(
+        p.title, {{p.extension, QStringLiteral("*.") + p.extension}}, p.path, p.extension);
+    if (!chosen)
+        return 2;
+    const CommandResult saved = m_doc.SaveAs(*chosen, quiet);
+    Show(saved);
+    SyncMenuStates();
+    return saved.ok ? 0 : 1;
+}
+
+// ---- Showing the document -------------------------------------------------------------------
+
+void FrmMain::Show(const CommandResult& result) {
+    const ViewUpdates u = result.updates;
+    if (u & ViewUpdate::Caption)
+        UpdateWindowCaption();
+    if (u & ViewUpdate::ScrollRange) {
+        const int v = m_hsc->value();
+        SetScrollRange();
+        m_hsc->blockSignals(true);
+        m_hsc->setValue(v);
+        m_hsc->blockSignals(false);
+    }
+    if (u & ViewUpdate::Image)
+        ShowRefreshedImage();
+    if (u & ViewUpdate::DepthAxis)
+        m_picd->showImage(m_doc.depthAxis()); // cleared white when it could not be drawn
+    if (u & ViewUpdate::MarkerList)
+        m_panel->showMarkerList(m_doc.markerList());
+    if (u & ViewUpdate::Readouts)
+        ShowReadouts();
+    if (u & ViewUpdate::ColorBar)
+        ShowColorBar();
+    if (u & ViewUpdate::Resize)
+        HandleResize();
+    if (u & ViewUpdate::PictureHeight) {
+        SetPictureHeights(true);
+        ApplyFixedHeight();
+    }
+    if (u & ViewUpdate::PlaceCursor)
+        PlaceCursor(m_doc.state().CursorColumn, m_doc.state().CursorRow);
+    for (const Notice& n : result.notices)
+        platform().messageBox(message(n.message), n.title,
+                              n.kind == Notice::Warning ? MsgIcon::Warning : MsgIcon::Information);
+}
+
+void FrmMain::ShowRefreshedImage() {
+    SetPictureHeights(true);
+    m_state.Rendered = FlagTrue;
+    m_state.LastScrollValue = m_hsc->value();
+    ShowImage(m_hsc->value());
+}
+
+void FrmMain::UpdateWindowCaption() {
+    setWindowTitle(m_doc.record().FileName);
+    if (m_sub)
+        m_sub->setWindowTitle(windowTitle());
+}
+
+void FrmMain::ShowColorBar() {
+    const ColorBar& bar = m_doc.colorBar();
+    m_clrBar->showImage(bar.bar);
+    auto paint = [](QFrame* f, QRgb c) {
+        QPalette pal = f->palette();
+        pal.setColor(QPalette::Window, QColor::fromRgb(c));
+        f->setPalette(pal);
+    };
+    paint(m_xbar, bar.cursor.xbar);
+    paint(m_ybar, bar.cursor.ybar);
+    paint(m_yabar, bar.cursor.yabar);
+}
+
+// Positions the cross lines, writes the readouts and redraws the A-mode trace for the current
+// cursor. Quietly does nothing until the view is loaded.
+void FrmMain::ShowReadouts() {
+    if (!m_loaded)
+        return;
+    m_doc.UpdateReadouts();
+    const MeasurementRecord& r = m_doc.record();
+    const int C = m_doc.state().CursorColumn;
+    const int R = m_doc.state().CursorRow;
+    const int V = m_hsc->value();
+    const int Wb = m_picb->width();
+    if (C > V + Wb - 1 || C < V) {
+        m_xbar->hide();
+    } else {
+        m_xbar->show();
+        if (C <= m_doc.imageWidth()) {
+            const int offset = C - V + 2;
+            const int x =
+                r.Direction == 1 ? m_picb->x() + m_picb->width() - offset : m_picb->x() + offset;
+            m_xbar->move(x, m_xbar->y());
+        }
+    }
+    int rowOffset = R + 22;
+    if (m_picb->height() <= rowOffset) {
+        const bool half = r.CoverMagnification != 0;
+        rowOffset = r.is940() ? (half ? 405 : 789) : (half ? 277 : 533);
+    }
+    m_ybar->move(m_ybar->x(), m_picb->y() + rowOffset);
+    m_yabar->move(m_yabar->x(), m_pica->y() + rowOffset);
+    m_panel->showReadouts(m_doc.readouts(), m_doc.readouts().gps && m_state.Options.Position == 1);
+    m_doc.DrawAMode(m_pica->picture());
+    m_pica->update();
+}
+
+void FrmMain::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    HandleResize();
 }
 
 } // namespace rebar

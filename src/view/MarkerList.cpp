@@ -2,7 +2,7 @@
 
 #include "base/Numeric.h"
 #include "base/TextEncoding.h"
-#include "config/Program.h"
+#include "data/Markers.h"
 #include "view/CursorPosition.h"
 
 #include <cmath>
@@ -85,9 +85,10 @@ QString field(const QString& text, int width) {
 } // namespace
 
 MarkerListContent BuildMarkerList(const MeasurementRecord& r, const CalibrationTables& t,
-                                  int16_t maxTraces, int currentMarker) {
+                                  const LanguageTables& language, int16_t maxTraces,
+                                  int currentMarker) {
     MarkerListContent out;
-    const auto& C = program().language.Captions;
+    const auto& C = language.Captions;
     const bool f940 = r.is940();
     const bool timeAxis = r.Permittivity <= 0;
     const QString distUnit = r.XScale != 0 ? QStringLiteral("s") : unitText(r.XUnit);
@@ -141,16 +142,12 @@ MarkerListContent BuildMarkerList(const MeasurementRecord& r, const CalibrationT
 
     if (!f940) {
         int used = 0;
-        for (size_t i = 0; i < r.Markers730.size(); ++i) {
-            const Marker730& m = r.Markers730[i];
-            if (m.isFree())
-                continue;
-            if (static_cast<int>(i) < currentMarker)
+        ForEachMarker730(r, [&](const MarkerEntry& m) {
+            if (m.storage < currentMarker)
                 ++used;
-            const int column = TraceToColumn730(m.Position + 1, r.ViewRange);
-            if (!addLine(static_cast<int>(i) + 1, static_cast<int>(i) + 1, column, m.Sample, r))
-                break;
-        }
+            const int column = TraceToColumn730(static_cast<int>(m.x) + 1, r.ViewRange);
+            return addLine(m.number, m.storage + 1, column, static_cast<double>(m.y), r);
+        });
         out.selected = currentMarker > 0 ? used : 0;
     } else {
         // Marks are converted as if shown in the plain range at full size.
@@ -164,14 +161,11 @@ MarkerListContent BuildMarkerList(const MeasurementRecord& r, const CalibrationT
         conv.ViewRange = 2;
         conv.CoverMagnification = 0;
         const int g = std::clamp<int>(r.MarkerGroup, 0, MarkGroups940 - 1);
-        for (int slot = 1; slot <= MarksPerGroup940; ++slot) {
-            const Mark940& m = r.Marks940[static_cast<size_t>(g)][static_cast<size_t>(slot)];
-            if (m.InUse != FlagTrue)
-                continue;
-            const double column = TraceToColumn940(m.X, 2);
-            if (!addLine(g * 100 + slot, slot + 1, column, 2.0 * m.Y + 1, conv))
-                break;
-        }
+        ForEachMark940(r, g, [&](const MarkerEntry& m) {
+            const double column = TraceToColumn940(static_cast<int>(m.x), 2);
+            return addLine(m.number, m.storage + 1, column, 2.0 * static_cast<double>(m.y) + 1,
+                           conv);
+        });
         out.selected = static_cast<int>(out.lines.size());
     }
 

@@ -4,6 +4,7 @@
 // average, minimum and maximum of depth and pitch.
 
 #include "config/CalibrationTables.h"
+#include "config/LanguageTables.h"
 #include "data/MeasurementRecord.h"
 
 #include <QList>
@@ -30,8 +31,9 @@ struct MarkerListContent {
 };
 
 // Builds the list from the record's markers (730) or the current mark group (940).
-// currentMarker is the 730 marker to select (0 none).
+// currentMarker is the 730 marker to select (0 none). Captions come from language.
 MarkerListContent BuildMarkerList(const MeasurementRecord& r, const CalibrationTables& t,
-                                  int16_t maxTraces, int currentMarker);
+                                  const LanguageTables& language, int16_t maxTraces,
+                                  int currentMarker);
 
 } // namespace rebar

@@ -1,6 +1,7 @@
 #include "view/MarkerOverlay.h"
 
 #include "data/Family.h"
+#include "data/Markers.h"
 #include "view/ColorMap.h"
 #include "view/Sprites.h"
 #include "view/ViewFonts.h"
@@ -104,12 +105,9 @@ bool DrawMarkers730(const MeasurementRecord& rec, ViewImages& images) {
     const bool half = rec.CoverMagnification != 0;
     {
         MarkerPainter mp(overlay);
-        for (size_t i = 0; i < rec.Markers730.size(); ++i) {
-            const Marker730& mk = rec.Markers730[i];
-            if (mk.isFree())
-                continue;
-            const int64_t X = mk.Position;
-            const int64_t Y = mk.Sample;
+        ForEachMarker730(rec, [&](const MarkerEntry& mk) {
+            const int64_t X = mk.x;
+            const int64_t Y = mk.y;
             int64_t n = mirrored ? N - X : X + 1;
             if (wide)
                 n /= 2;
@@ -119,7 +117,7 @@ bool DrawMarkers730(const MeasurementRecord& rec, ViewImages& images) {
             case 3:
                 c = half ? Y / 2 : Y;
                 if (c < 1 || c > (half ? M / 2 : M))
-                    continue;
+                    return;
                 break;
             case 2:
             case 5:
@@ -129,15 +127,15 @@ bool DrawMarkers730(const MeasurementRecord& rec, ViewImages& images) {
             case 4: {
                 const int j = WalkedRowOfSample(Y, Family730::DDLast, M);
                 if (j == 0)
-                    continue;
+                    return;
                 c = half ? j / 2 : j;
                 break;
             }
             default:
-                continue;
+                return;
             }
-            mp.marker(n - 6, c + 9, c + 9, c - 5, markerLabel(static_cast<int64_t>(i) + 1));
-        }
+            mp.marker(n - 6, c + 9, c + 9, c - 5, markerLabel(mk.number));
+        });
     }
     images.OverlayImage = std::move(overlay);
     return true;
@@ -158,13 +156,9 @@ bool DrawMarkers940(const MeasurementRecord& rec, ViewImages& images) {
     const bool half = rec.CoverMagnification != 0;
     {
         MarkerPainter mp(overlay);
-        const auto& groupMarks = rec.Marks940[static_cast<size_t>(group)];
-        for (int slot = 1; slot <= MarksPerGroup940; ++slot) {
-            const Mark940& mk = groupMarks[static_cast<size_t>(slot)];
-            if (mk.InUse == 0)
-                continue;
-            const int64_t X = mk.X;
-            const int64_t Y = mk.Y;
+        ForEachMark940(rec, group, [&](const MarkerEntry& mk) {
+            const int64_t X = mk.x;
+            const int64_t Y = mk.y;
             const int64_t left =
                 wide ? (mirrored ? (N - X) / 2 : X / 2) - 4 : (mirrored ? N - X : X) - 5;
             int64_t d = 0;
@@ -175,11 +169,11 @@ bool DrawMarkers940(const MeasurementRecord& rec, ViewImages& images) {
                 if (half) {
                     d = (2 * Y + 1) / 2;
                     if (d > M / 2)
-                        continue;
+                        return;
                     maskTop = d + 10;
                 } else {
                     if (2 * Y > 766)
-                        continue;
+                        return;
                     d = 2 * Y + 1;
                     maskTop = 2 * Y + 11;
                 }
@@ -193,16 +187,16 @@ bool DrawMarkers940(const MeasurementRecord& rec, ViewImages& images) {
             case 4: {
                 const int j = WalkedRowOfSample(2 * Y + 1, Family940::DDLast, M);
                 if (j == 0)
-                    continue;
+                    return;
                 d = half ? j / 2 : j;
                 maskTop = d + 10;
                 break;
             }
             default:
-                continue;
+                return;
             }
-            mp.marker(left, maskTop, d + 10, d - 5, markerLabel(int64_t{group} * 100 + slot));
-        }
+            mp.marker(left, maskTop, d + 10, d - 5, markerLabel(mk.number));
+        });
     }
     images.OverlayImage = std::move(overlay);
     return true;

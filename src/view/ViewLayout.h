@@ -54,6 +54,9 @@ struct ViewGeometry {
     void setScreen(int dpi);
     // Recomputes x1..x4, FormWidth and MinFormWidth.
     void computeColumns(bool infoPanelShown, bool aModeWin);
+    // A length given in twips, in pixels (rounded).
+    int twipsX(double twips) const { return qRound(twips / TwipsPerPixelX); }
+    int twipsY(double twips) const { return qRound(twips / TwipsPerPixelY); }
 };
 
 // Image columns of the radargram: one per trace, or one per two traces in the wide ranges.

@@ -3,9 +3,9 @@
 // rendering the radargram with its markers, and drawing the depth axis. The view window runs
 // them in its refresh, between the steps that place its controls; benchmarks run them alone.
 
+#include "base/Progress.h"
 #include "config/CalibrationTables.h"
 #include "data/MeasurementRecord.h"
-#include "platform/Platform.h"
 #include "view/ViewImages.h"
 
 #include <QImage>

@@ -1,18 +1,15 @@
 #pragma once
-// The state a measurement view keeps beside its record: cursor, scroll and layout flags, the
-// window options, the depth of every display row and the rendered images.
+// The state a view window keeps beside its document: scroll and layout flags, the window
+// options and the geometry of its controls. Cursor, marker command state and the depth of the
+// display rows belong to the document (DocumentState).
 
 #include "view/ViewLayout.h"
 
-#include <QImage>
 #include <cstdint>
-#include <vector>
 
 namespace rebar {
 
 struct ViewState {
-    int32_t CursorColumn = 1;
-    int32_t CursorRow = 1;
     int32_t LastScrollValue = 1;
     int16_t Resizing = 0;
     int16_t ViewActive = 0;
@@ -20,14 +17,6 @@ struct ViewState {
     int16_t InfoPanelShown = 1;
     WindowOptions Options;
     ViewGeometry Geometry;
-    std::vector<int32_t> RowDepthTable; // depth in mm of display rows 0..R (entry 0 = 0)
-
-    // Marker command state
-    int16_t DeleteWithoutPrompt = 0;
-    int32_t MarkerToDelete = 0;
-    int32_t LastPeakColumn = 0;
-    int32_t LastPeakSample = 0;
-    int32_t CurrentMarker = 0; // 730: the marker last added or chosen, 0 none
 };
 
 } // namespace rebar

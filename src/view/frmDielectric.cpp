@@ -10,22 +10,7 @@
 
 namespace rebar {
 
-namespace {
-int g_scriptButton = -1;
-int g_scriptValue = 80;
-} // namespace
-
-frmDielectric::State& frmDielectric::state() {
-    static State s;
-    return s;
-}
-
-void frmDielectric::Script(int button, int value) {
-    g_scriptButton = button;
-    g_scriptValue = value;
-}
-
-frmDielectric::frmDielectric(QWidget* parent) : QDialog(parent) {
+frmDielectric::frmDielectric(QWidget* parent, int initial) : QDialog(parent), m_value(initial) {
     setObjectName(QStringLiteral("frmDielectric"));
     setWindowTitle(caption(113));
     auto* hint = new QLabel(message(17), this);
@@ -54,7 +39,7 @@ frmDielectric::frmDielectric(QWidget* parent) : QDialog(parent) {
         m_current = v;
         showValue();
     });
-    setCurrent(state().value);
+    setCurrent(initial);
 }
 
 void frmDielectric::setCurrent(int value) {
@@ -69,29 +54,25 @@ void frmDielectric::showValue() {
 }
 
 void frmDielectric::press(int button) {
-    State& s = state();
     if (button == 0) {
-        s.value = m_current;
-        s.applyToAll = false;
+        m_value = m_current;
+        m_applyToAll = false;
     } else if (button == 1) {
-        s.applyToAll = false; // the value stays what the command set before
+        m_applyToAll = false; // the value stays what the dialog opened with
     } else {
-        s.value = m_current;
-        s.applyToAll = true;
+        m_value = m_current;
+        m_applyToAll = true;
     }
     accept();
 }
 
-void frmDielectric::Run(QWidget* parent) {
-    frmDielectric dlg(parent);
-    if (g_scriptButton >= 0) {
-        dlg.setCurrent(g_scriptValue);
-        const int b = g_scriptButton;
-        g_scriptButton = -1;
-        dlg.press(b);
-        return;
-    }
-    dlg.exec();
+void frmDielectric::answer(int button, const QList<int>& values) {
+    if (!values.isEmpty())
+        setCurrent(values.first());
+    if (button >= 0)
+        press(button);
+    else
+        reject();
 }
 
 } // namespace rebar

@@ -1,6 +1,9 @@
 #pragma once
 // The permittivity dialog: a scroll bar over er x 10 (20..200), the value shown as text, and
-// the buttons OK, cancel and apply to all views.
+// the buttons OK (0), cancel (1) and apply to all views (2). It runs through the platform layer
+// (Platform::runDialog); the caller reads value() and applyToAll() afterwards.
+
+#include "platform/Platform.h"
 
 #include <QDialog>
 
@@ -9,32 +12,32 @@ class QScrollBar;
 
 namespace rebar {
 
-class frmDielectric : public QDialog {
+class frmDielectric : public QDialog, public ModalDialog {
     Q_OBJECT
 public:
-    // The value the dialog works on (er x 10) and the apply-to-all answer; kept between
-    // openings, as the menu command sets it before and reads it after the dialog.
-    struct State {
-        int value = 80;
-        bool applyToAll = false;
-    };
-    static State& state();
+    // initial: the value (er x 10) the dialog opens with; cancel keeps it.
+    frmDielectric(QWidget* parent, int initial);
 
-    explicit frmDielectric(QWidget* parent = nullptr);
-    // Shows the dialog modally (or, in a scripted run, answers with the scripted button).
-    static void Run(QWidget* parent);
-    // A scripted answer for headless runs and tests: button 0, 1 or 2 with a value; -1 none.
-    static void Script(int button, int value);
+    // The value chosen (er x 10), and whether it goes to every open view.
+    int value() const { return m_value; }
+    bool applyToAll() const { return m_applyToAll; }
 
     void setCurrent(int value);
     int current() const { return m_current; }
     void press(int button);
+
+    QString dialogName() const override { return objectName(); }
+    QList<int> dialogValues() const override { return {m_current}; }
+    void showModal() override { exec(); }
+    void answer(int button, const QList<int>& values) override;
 
 private:
     void showValue();
     QScrollBar* m_scale;
     QLabel* m_text;
     int m_current = 80;
+    int m_value = 80;
+    bool m_applyToAll = false;
 };
 
 } // namespace rebar

@@ -5,6 +5,7 @@
 #include "data/FileOpen.h"
 #include "platform/FileSave.h"
 #include "support/TestSupport.h"
+#include "view/DisplayDefaults.h"
 
 #include <gtest/gtest.h>
 

@@ -92,15 +92,15 @@ TEST(CursorReadouts, PermittivityTagAndUnits) {
     p.timeNs = 1.7;
     r.XUnit = "mm";
     r.YUnit = "inch";
-    ReadoutTexts t = FormatReadouts(r, p);
+    ReadoutTexts t = FormatReadouts(r, LanguageTables{}, p);
     EXPECT_EQ(t.distanceValue, "123.4mm"); // 123.45 to one decimal: a tie, to the even 4
     EXPECT_EQ(t.depthValue, "1.80inch");
     r.Permittivity = 0; // time axis
-    t = FormatReadouts(r, p);
+    t = FormatReadouts(r, LanguageTables{}, p);
     EXPECT_EQ(t.depthValue, "1.7ns");
     EXPECT_TRUE(t.permittivityValue.isEmpty());
     r.XUnit = "furlong"; // an unknown unit leaves the label
-    EXPECT_FALSE(FormatReadouts(r, p).distanceSet);
+    EXPECT_FALSE(FormatReadouts(r, LanguageTables{}, p).distanceSet);
 }
 
 TEST(CursorMotion, MouseInsideThePictureAndAutoScroll) {

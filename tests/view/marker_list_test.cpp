@@ -25,7 +25,7 @@ MeasurementRecord record(int kind) {
 
 TEST(MarkerList, EmptyListShowsZeros) {
     const MeasurementRecord r = record(KindRdd);
-    const MarkerListContent c = BuildMarkerList(r, identityDepths(), 6000, 0);
+    const MarkerListContent c = BuildMarkerList(r, identityDepths(), LanguageTables{}, 6000, 0);
     EXPECT_TRUE(c.ok);
     EXPECT_TRUE(c.lines.isEmpty());
     EXPECT_EQ(c.labels[10], "0");
@@ -38,7 +38,7 @@ TEST(MarkerList, LinesPitchesAndTruncatedAverageOf730) {
     MeasurementRecord r = record(KindRdd);
     // Traces 400, 200, 600 (out of distance order) at samples 121, 123, 127.
     r.Markers730 = {{399, 121}, {0, 0}, {199, 123}, {599, 127}};
-    const MarkerListContent c = BuildMarkerList(r, identityDepths(), 6000, 3);
+    const MarkerListContent c = BuildMarkerList(r, identityDepths(), LanguageTables{}, 6000, 3);
     ASSERT_EQ(c.lines.size(), 3);
     EXPECT_EQ(c.lines[0].text, " 001   1.0000m    12.1cm   0.0000m");
     EXPECT_EQ(c.lines[1].text, " 003   0.5000m    12.3cm   0.5000m"); // pitch in list order
@@ -57,7 +57,7 @@ TEST(MarkerList, LinesPitchesAndTruncatedAverageOf730) {
 TEST(MarkerList, OneMarkerHasNoPitch) {
     MeasurementRecord r = record(KindRdd);
     r.Markers730 = {{99, 200}};
-    const MarkerListContent c = BuildMarkerList(r, identityDepths(), 6000, 0);
+    const MarkerListContent c = BuildMarkerList(r, identityDepths(), LanguageTables{}, 6000, 0);
     ASSERT_EQ(c.lines.size(), 1);
     EXPECT_TRUE(c.lines[0].text.endsWith("0.0000m"));
     EXPECT_EQ(c.labels[8], "0.0000m");
@@ -72,7 +72,7 @@ TEST(MarkerList, The940ListsTheCurrentGroupWithRoundedAverages) {
     r.Marks940[1][5] = {FlagTrue, 199, 61};
     r.Marks940[1][9] = {FlagTrue, 599, 63};
     r.Marks940[0][1] = {FlagTrue, 10, 10};
-    const MarkerListContent c = BuildMarkerList(r, identityDepths(), 6000, 0);
+    const MarkerListContent c = BuildMarkerList(r, identityDepths(), LanguageTables{}, 6000, 0);
     ASSERT_EQ(c.lines.size(), 3);
     EXPECT_TRUE(c.lines[0].text.startsWith(" 102"));
     EXPECT_TRUE(c.lines[2].text.startsWith(" 109"));
@@ -85,17 +85,17 @@ TEST(MarkerList, TimeAxisAndOtherUnits) {
     MeasurementRecord r = record(KindRdd);
     r.Permittivity = 0;
     r.Markers730 = {{99, 256}};
-    MarkerListContent c = BuildMarkerList(r, identityDepths(), 6000, 0);
+    MarkerListContent c = BuildMarkerList(r, identityDepths(), LanguageTables{}, 6000, 0);
     EXPECT_TRUE(c.lines[0].text.contains("2.00ns"));
     EXPECT_EQ(c.labels[4], "2.00ns");
     r.Permittivity = 8;
     r.XUnit = "inch";
     r.YUnit = "mm";
-    c = BuildMarkerList(r, identityDepths(), 6000, 0);
+    c = BuildMarkerList(r, identityDepths(), LanguageTables{}, 6000, 0);
     EXPECT_TRUE(c.lines[0].text.contains("9.84in")) << c.lines[0].text.toStdString();
     EXPECT_TRUE(c.lines[0].text.contains("256mm"));
     // A depth outside the tables fails the rebuild with the lines written so far.
     r.Permittivity = 30;
-    c = BuildMarkerList(r, identityDepths(), 6000, 0);
+    c = BuildMarkerList(r, identityDepths(), LanguageTables{}, 6000, 0);
     EXPECT_FALSE(c.ok);
 }

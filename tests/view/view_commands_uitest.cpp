@@ -4,7 +4,6 @@
 #include "app/AppFixture.h"
 #include "data/RddReader.h"
 #include "view/PictureBoxWidget.h"
-#include "view/frmDielectric.h"
 
 #include <QAction>
 #include <QMdiArea>
@@ -42,7 +41,7 @@ TEST_F(ViewCommands, SensitivityWritesGainModeAndGainAndTheSavedCopy) {
     FrmMain* v = open();
     MeasurementRecord& r = v->record();
     const SavedSettings before = r.Saved;
-    v->SensitivityCommand(9); // "auto" of the deep band
+    v->menuItem("Menu3", 9)->trigger(); // "auto" of the deep band
     EXPECT_EQ(r.GainMode, 1);
     EXPECT_EQ(r.Gain, 3);
     EXPECT_EQ(r.Saved.GainMode, 1);
@@ -51,7 +50,7 @@ TEST_F(ViewCommands, SensitivityWritesGainModeAndGainAndTheSavedCopy) {
     EXPECT_EQ(r.Saved.ViewRange, before.ViewRange);
     EXPECT_EQ(r.Modified, FlagTrue);
     EXPECT_EQ(checked(v, "Menu3", 14), 9);
-    v->SensitivityCommand(2);
+    v->menuItem("Menu3", 2)->trigger();
     EXPECT_EQ(r.GainMode, 0);
     EXPECT_EQ(r.Gain, 3);
     EXPECT_EQ(checked(v, "Menu3", 14), 2);
@@ -62,7 +61,7 @@ TEST_F(ViewCommands, GradationChangesPictureAndColourBar) {
     MeasurementRecord& r = v->record();
     const QImage before = picture(v);
     const QImage barBefore = v->findChild<PictureBoxWidget*>("ClrBar")->picture().copy();
-    v->GradationCommand(6);
+    v->menuItem("Menu4", 6)->trigger();
     EXPECT_EQ(r.ColorCode, 6);
     EXPECT_EQ(r.Saved.ColorCode, 6);
     EXPECT_EQ(checked(v, "Menu4", 12), 6);
@@ -78,7 +77,7 @@ TEST_F(ViewCommands, DirectionMirrorsTheScrollBarAndPicture) {
     const int wp = v->picb()->width();
     EXPECT_EQ(v->scrollRange().maximum, 1000 - wp + 1);
     const QImage before = picture(v);
-    v->DirectionCommand(0); // "forward": Direction 1, the bar runs backwards
+    v->menuItem("Menu6", 0)->trigger(); // "forward": Direction 1, the bar runs backwards
     EXPECT_EQ(r.Direction, 1);
     EXPECT_EQ(r.Saved.Direction, 1);
     EXPECT_EQ(checked(v, "Menu6", 2), 0);
@@ -91,57 +90,57 @@ TEST_F(ViewCommands, DirectionMirrorsTheScrollBarAndPicture) {
 TEST_F(ViewCommands, ViewRangeAndMagnification) {
     FrmMain* v = open();
     MeasurementRecord& r = v->record();
-    v->ViewRangeCommand(4);
+    v->menuItem("Menu12", 4)->trigger();
     EXPECT_EQ(r.ViewRange, 4);
     EXPECT_EQ(r.Saved.ViewRange, 4);
     EXPECT_EQ(checked(v, "Menu12", 6), 4);
     EXPECT_EQ(r.Modified, FlagTrue);
     r.Modified = 0;
     const SavedSettings saved = r.Saved;
-    v->CoverMagnificationCommand(1);
+    v->menuItem("Menu15", 1)->trigger();
     EXPECT_EQ(r.CoverMagnification, 1);
     EXPECT_EQ(checked(v, "Menu15", 2), 1);
     EXPECT_EQ(r.Modified, 0); // not stored in files: nothing to save
     EXPECT_EQ(r.Saved.ViewRange, saved.ViewRange);
     EXPECT_EQ(v->picb()->height(), 281);
-    v->CoverMagnificationCommand(0);
+    v->menuItem("Menu15", 0)->trigger();
     EXPECT_EQ(v->picb()->height(), 537);
 }
 
 TEST_F(ViewCommands, ProcessingItemsSetCodeLineAndPeak) {
     FrmMain* v = open();
     MeasurementRecord& r = v->record();
-    v->BModeEditCommand(4); // plain picture
+    v->menuItem("Menu14", 4)->trigger(); // plain picture
     EXPECT_EQ(r.ProcCode, 0);
     EXPECT_EQ(r.Saved.ProcCode, 0);
     EXPECT_TRUE(v->menuItem("Menu10", 4)->isChecked());
     EXPECT_TRUE(v->menuItem("Menu14", 4)->isChecked());
-    v->state().CursorColumn = 120;
-    v->BModeEditCommand(8); // subtraction against the trace under the cursor
+    v->document().state().CursorColumn = 120;
+    v->menuItem("Menu14", 8)->trigger(); // subtraction against the trace under the cursor
     EXPECT_EQ(r.ProcCode, 3);
     EXPECT_EQ(r.ProcessingLine, 120);
     EXPECT_FALSE(v->menuItem("Menu14", 4)->isChecked());
     EXPECT_TRUE(v->menuItem("Menu14", 8)->isChecked());
     const SavedSettings saved = r.Saved;
     const QImage before = picture(v);
-    v->BModeEditCommand(11); // peak processing toggles from the flag
+    v->menuItem("Menu14", 11)->trigger(); // peak processing toggles from the flag
     EXPECT_EQ(r.PeakFlag, 1);
     EXPECT_TRUE(v->menuItem("Menu10", 11)->isChecked());
     EXPECT_EQ(r.Saved.ProcCode, saved.ProcCode);
     EXPECT_NE(picture(v), before);
-    v->BModeEditCommand(11);
+    v->menuItem("Menu14", 11)->trigger();
     EXPECT_EQ(r.PeakFlag, 0);
 }
 
 TEST_F(ViewCommands, TimeAxisDisablesTheDepthUnitsAndPresetsEnableThem) {
     FrmMain* v = open();
     MeasurementRecord& r = v->record();
-    v->ChoosePermittivity(7);
+    v->menuItem("Menu5", 7)->trigger();
     EXPECT_EQ(r.Permittivity, 0);
     EXPECT_EQ(r.PermittivityPreset, 7);
     EXPECT_FALSE(v->menuItem("Menu16", 1)->isEnabled());
     EXPECT_EQ(checked(v, "Menu5", 9), 7);
-    v->ChoosePermittivity(2);
+    v->menuItem("Menu5", 2)->trigger();
     EXPECT_DOUBLE_EQ(r.Permittivity, 8.9);
     EXPECT_TRUE(v->menuItem("Menu16", 1)->isEnabled());
     EXPECT_FLOAT_EQ(r.Saved.Permittivity, 8.9f);
@@ -150,10 +149,12 @@ TEST_F(ViewCommands, TimeAxisDisablesTheDepthUnitsAndPresetsEnableThem) {
 TEST_F(ViewCommands, DialogAfterTimeAxisOpensAtEightAndCancelKeepsIt) {
     FrmMain* v = open();
     MeasurementRecord& r = v->record();
-    v->ChoosePermittivity(7);
-    frmDielectric::Script(1, 123); // cancel, whatever the bar shows
-    v->ChoosePermittivity(8);
-    EXPECT_EQ(frmDielectric::state().value, 80);
+    v->menuItem("Menu5", 7)->trigger();
+    ui.dialogAnswers.push_back({1, {123}}); // cancel, whatever the bar shows
+    v->menuItem("Menu5", 8)->trigger();
+    ASSERT_EQ(ui.dialogs.size(), 1);
+    EXPECT_EQ(ui.dialogs[0].name, "frmDielectric");
+    EXPECT_EQ(ui.dialogs[0].values, QList<int>{80});
     EXPECT_DOUBLE_EQ(r.Permittivity, 8.0);
     EXPECT_EQ(r.PermittivityPreset, 8);
     EXPECT_EQ(checked(v, "Menu5", 9), 8);
@@ -165,8 +166,8 @@ TEST_F(ViewCommands, DialogApplyToAllSetsEveryView) {
     FrmMain* c = open("C.RDD");
     for (FrmMain* v : frame->OpenViews())
         v->record().Modified = 0;
-    frmDielectric::Script(2, 55);
-    c->ChoosePermittivity(8);
+    ui.dialogAnswers.push_back({2, {55}});
+    c->menuItem("Menu5", 8)->trigger();
     for (FrmMain* v : frame->OpenViews()) {
         EXPECT_DOUBLE_EQ(v->record().Permittivity, 5.5);
         EXPECT_EQ(v->record().PermittivityPreset, 8);
@@ -178,11 +179,11 @@ TEST_F(ViewCommands, DialogApplyToAllSetsEveryView) {
 TEST_F(ViewCommands, UnitMenusWriteUnitAndSavedCopy) {
     FrmMain* v = open();
     MeasurementRecord& r = v->record();
-    v->DistanceUnitCommand(0);
+    v->menuItem("Menu16_0", 0)->trigger();
     EXPECT_EQ(r.XUnit, "mm");
     EXPECT_EQ(r.Saved.XUnit, "mm");
     EXPECT_EQ(checked(v, "Menu16_0", 4), 0);
-    v->DepthUnitCommand(3);
+    v->menuItem("Menu16_1", 3)->trigger();
     EXPECT_EQ(r.YUnit, "inch");
     EXPECT_EQ(r.Saved.YUnit, "inch");
     EXPECT_EQ(checked(v, "Menu16_1", 4), 3);
@@ -190,7 +191,7 @@ TEST_F(ViewCommands, UnitMenusWriteUnitAndSavedCopy) {
 
 TEST_F(ViewCommands, ClosingAChangedViewAsksAndHonoursTheAnswer) {
     FrmMain* v = open("KEEP.RDD");
-    v->SensitivityCommand(3);
+    v->menuItem("Menu3", 3)->trigger();
     ui.answers.push_back(MsgAnswer::Cancel);
     EXPECT_FALSE(v->subWindow()->close());
     EXPECT_EQ(frame->OpenViews().size(), 1);
@@ -212,7 +213,7 @@ TEST_F(ViewCommands, SynchronisedScrollingMovesTheOtherViews) {
     FrmMain* a = open("A.RDD", 1400);
     FrmMain* b = open("B.RDD", 700);
     FrmMain* c = open("C.RDD", 1200);
-    c->DirectionCommand(0); // C's bar runs backwards
+    c->menuItem("Menu6", 0)->trigger(); // C's bar runs backwards
     a->menuItem("Menu8", 2)->trigger();
     for (FrmMain* v : frame->OpenViews())
         EXPECT_TRUE(v->menuItem("Menu8", 2)->isChecked());
@@ -242,13 +243,13 @@ TEST_F(ViewCommands, AutomaticSensitivityOfThe940FamilyLocksSensitivityAndPeak) 
     MeasurementRecord& r = v->record();
     EXPECT_TRUE(v->menuItem("Menu3", 13)->isVisible()); // seven steps a band
     EXPECT_TRUE(v->menuItem("Menu4", 11)->isVisible());
-    v->SensitivityCommand(13);
+    v->menuItem("Menu3", 13)->trigger();
     EXPECT_EQ(r.GainMode, 1);
     EXPECT_EQ(r.Gain, 7);
-    v->BModeEditCommand(11);
+    v->menuItem("Menu14", 11)->trigger();
     ASSERT_EQ(r.PeakFlag, 1);
     const QImage before = picture(v);
-    v->BModeEditCommand(10); // automatic sensitivity
+    v->menuItem("Menu14", 10)->trigger(); // automatic sensitivity
     EXPECT_EQ(r.ProcCode, 6);
     EXPECT_EQ(r.Saved.ProcCode, 6);
     EXPECT_EQ(r.PeakFlag, 0);
@@ -258,7 +259,7 @@ TEST_F(ViewCommands, AutomaticSensitivityOfThe940FamilyLocksSensitivityAndPeak) 
     EXPECT_FALSE(v->topMenus()[1]->menuAction()->isEnabled());
     EXPECT_TRUE(v->menuItem("Menu10", 10)->isChecked());
     EXPECT_NE(picture(v), before);
-    v->BModeEditCommand(4); // the plain picture frees them again; the peak stays off
+    v->menuItem("Menu14", 4)->trigger(); // the plain picture frees them again; the peak stays off
     EXPECT_TRUE(v->menuItem("Menu14", 11)->isEnabled());
     EXPECT_TRUE(v->topMenus()[1]->menuAction()->isEnabled());
     EXPECT_EQ(r.PeakFlag, 0);

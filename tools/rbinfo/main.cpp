@@ -4,6 +4,7 @@
 #include "config/SystemPaths.h"
 #include "data/DztImport.h"
 #include "data/FileOpen.h"
+#include "data/Markers.h"
 #include "data/MeasurementRecord.h"
 #include "data/ReadResult.h"
 #include "processing/BackCalculation.h"
@@ -230,16 +231,19 @@ QByteArray markersJson(const MeasurementRecord& r, int onlyGroup = -1) {
         for (int g = 0; g < MarkGroups940; ++g) {
             if (onlyGroup >= 0 && g != onlyGroup)
                 continue;
-            for (int i = 1; i <= MarksPerGroup940; ++i) {
-                const Mark940& m = r.Marks940[g][i];
-                if (m.InUse == 0)
-                    continue;
+            ForEachMark940(r, g, [&](const MarkerEntry& m) {
                 JsonObject o;
-                o.num("Group", g).num("Slot", i).num("InUse", m.InUse).num("X", m.X).num("Y", m.Y);
+                o.num("Group", g)
+                    .num("Slot", m.storage)
+                    .num("InUse",
+                         r.Marks940[static_cast<size_t>(g)][static_cast<size_t>(m.storage)].InUse)
+                    .num("X", m.x)
+                    .num("Y", m.y);
                 a.add(o.done());
-            }
+            });
         }
     } else {
+        // Every entry, free ones too: the list keeps its free slots.
         for (const Marker730& m : r.Markers730) {
             JsonObject o;
             o.num("Position", m.Position).num("Sample", m.Sample);

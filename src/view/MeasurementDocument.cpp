@@ -1,0 +1,193 @@
+#include "view/MeasurementDocument.h"
+
+#include "processing/DepthScale.h"
+#include "view/AModeTrace.h"
+#include "view/DisplayDefaults.h"
+#include "view/ViewLayout.h"
+#include "view/ViewRefresh.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace rebar {
+
+namespace {
+
+// Text of a fixed-width header field up to its first NUL byte, trimmed.
+QString headerField(const ZvxHeader& h, int offset, int length) {
+    return QString::fromLatin1(reinterpret_cast<const char*>(h.Bytes.data()) + offset, length)
+        .section(QChar(0), 0, 0)
+        .trimmed();
+}
+
+// A coordinate as the plain number-to-text conversion writes it: a leading blank for values
+// that are not negative.
+QString plainNumber(const QString& v) {
+    const double d = v.toDouble();
+    return (d >= 0 ? QStringLiteral(" ") : QString()) + QString::number(d, 'g', 15);
+}
+
+} // namespace
+
+OpenResult MeasurementDocument::Open(const QString& path, const DocumentContext& ctx,
+                                     const LoadFeedback& feedback) {
+    if (!ctx.complete())
+        return {false, {}, QStringLiteral("the document has no settings or tables")};
+    m_ctx = ctx;
+    m_maxTraces = ctx.MaxTraces;
+    m_rec = MeasurementRecord{};
+    m_state = DocumentState{};
+    m_marks = MenuMarks{};
+    m_images = ViewImages{};
+    m_depthAxis = QImage();
+    m_colorBar = ColorBar{};
+    m_markerList = MarkerListContent{};
+    m_readouts = Readouts{};
+    ApplyCreationDefaults(m_rec, *ctx.settings);
+    m_rec.OpenedForReport = ctx.OpenForReport;
+
+    ReadContext read;
+    read.MaxTraces = &m_maxTraces;
+    read.progress = feedback.progress;
+    read.pumpEvents = feedback.pumpEvents;
+    m_progress = feedback.progress;
+    OpenResult result = ReadMeasurementPath(m_rec, path, read, feedback.kindKnown);
+    if (result) {
+        SettleDisplaySettings(m_rec, *ctx.settings);
+        if (Refresh(AllRefreshSteps)) {
+            SetMenuMarks();
+            m_rec.Loaded = FlagTrue;
+            UpdateReadouts();
+            DrawColorBar();
+        } else {
+            result = {false, m_rec.LoadStage, QStringLiteral("the file could not be shown")};
+        }
+    }
+    m_progress = {};
+    return result;
+}
+
+bool MeasurementDocument::Refresh(RefreshSteps steps) {
+    const CalibrationTables& tables = *m_ctx.tables;
+    m_shown = {};
+    if (!m_ctx.complete())
+        return false;
+    if (steps & RefreshStep::Process && !ProcessView(m_rec, tables, m_progress))
+        return false;
+    if (steps & RefreshStep::Render) {
+        if (!RenderView(m_rec, tables, m_maxTraces, m_images, m_progress))
+            return false;
+        m_shown |= RefreshStep::Render;
+    }
+    if (steps & RefreshStep::DepthAxis) {
+        m_shown |= RefreshStep::DepthAxis;
+        if (!DrawDepthAxis())
+            return false;
+    }
+    if (steps & RefreshStep::MarkerList) {
+        m_shown |= RefreshStep::MarkerList;
+        if (!RebuildMarkerList())
+            return false;
+    }
+    if (steps & RefreshStep::Readouts) {
+        m_shown |= RefreshStep::Readouts;
+        UpdateReadouts();
+    }
+    return true;
+}
+
+int MeasurementDocument::imageWidth() const {
+    return ImageWidth(m_rec.TraceCount, m_rec.ViewRange);
+}
+
+void MeasurementDocument::DrawAMode(QImage& picture) const {
+    DrawAModeTrace(m_rec, m_state.CursorColumn, picture);
+}
+
+bool MeasurementDocument::DrawDepthAxis() {
+    // The axis drawing rebuilds the depth of every display row first.
+    return DrawViewDepthAxis(m_rec, *m_ctx.tables, m_state.RowDepthTable, m_depthAxis);
+}
+
+bool MeasurementDocument::RebuildMarkerList() {
+    m_markerList =
+        BuildMarkerList(m_rec, *m_ctx.tables, *m_ctx.language, m_maxTraces, m_state.CurrentMarker);
+    return m_markerList.ok;
+}
+
+void MeasurementDocument::DrawColorBar() {
+    if (m_rec.is940())
+        DrawColorBar940(m_rec.ColorCode, *m_ctx.tables, m_colorBar);
+    else
+        DrawColorBar730(m_rec.ColorCode, *m_ctx.tables, m_colorBar);
+}
+
+void MeasurementDocument::UpdateReadouts() {
+    if (m_rec.Loaded != FlagTrue)
+        return;
+    const bool f940 = m_rec.is940();
+    const int C = m_state.CursorColumn;
+    const int s = RowToSample(m_rec, m_state.CursorRow);
+    const CursorPosition p = f940 ? CalcPosition940(m_rec, *m_ctx.tables, m_maxTraces, C, s)
+                                  : CalcPosition730(m_rec, *m_ctx.tables, C, s);
+    // A failed conversion leaves the texts as they were.
+    m_readouts.valid = p.ok;
+    if (p.ok)
+        m_readouts.texts = FormatReadouts(m_rec, *m_ctx.language, p);
+
+    // Positioning data of GPS-equipped files.
+    m_readouts.gps = false;
+    if (f940 && m_rec.FileKind == KindZvx4) {
+        const QString lat = headerField(m_rec.Zvx, ZvxHeader::OffLatitude, ZvxHeader::LenLatitude);
+        const QString lon =
+            headerField(m_rec.Zvx, ZvxHeader::OffLongitude, ZvxHeader::LenLongitude);
+        m_readouts.gps = !lat.isEmpty() && lat.left(1).toDouble() > 0;
+        if (m_readouts.gps) {
+            const bool jp = m_ctx.settings->Language == QLatin1String("JP");
+            m_readouts.gpsDate =
+                (jp ? QString::fromUtf8("GPS測位時刻 ") : QStringLiteral("GPS positioning time ")) +
+                m_rec.MeasureDate;
+            m_readouts.gpsLocation = jp ? QString::fromUtf8("緯度:") + plainNumber(lat) +
+                                              QString::fromUtf8(" 経度:") + plainNumber(lon)
+                                        : QStringLiteral("Lat:") + plainNumber(lat) +
+                                              QStringLiteral(" Long:") + plainNumber(lon);
+        }
+    }
+}
+
+void MeasurementDocument::SetMenuMarks() {
+    static const int itemOfProcCode[] = {4, 5, 7, 8, 9, 6, 10};
+    const MeasurementRecord& r = m_rec;
+    m_marks.Sensitivity = r.GainMode * 7 + r.Gain - 1;
+    m_marks.Gradation = r.ColorCode;
+    m_marks.ViewRange = r.ViewRange;
+    m_marks.Magnification = r.CoverMagnification;
+    m_marks.Direction = r.Direction != 0 ? 0 : 1;
+    m_marks.Permittivity = PresetItemForPermittivity(r.Permittivity);
+    m_marks.Processing = r.ProcCode >= 0 && r.ProcCode <= 6 ? itemOfProcCode[r.ProcCode] : -1;
+    m_marks.Peak = r.PeakFlag == 1;
+    m_marks.SensitivityEnabled = r.ProcCode != 6;
+    m_marks.MarkerGroup = r.MarkerGroup;
+    m_marks.DistanceUnit = static_cast<int>(UnitWords().indexOf(r.XUnit));
+    m_marks.DepthUnit = static_cast<int>(UnitWords().indexOf(r.YUnit));
+    ResetSaveEnabled();
+}
+
+void MeasurementDocument::ResetSaveEnabled() {
+    const int k = m_rec.FileKind;
+    m_marks.SaveEnabled = k == KindRdd || k == KindZvx3 || k == KindZvx4;
+}
+
+SaveAsProposal MeasurementDocument::SaveAsChoice() const {
+    SaveAsProposal p;
+    p.extension = m_rec.is940() ? QStringLiteral("ZVX") : QStringLiteral("RDD");
+    QString name = m_rec.FileName;
+    if (name.right(4).toUpper() != QLatin1Char('.') + p.extension)
+        name += QLatin1Char('.') + p.extension;
+    p.path = QDir(QFileInfo(m_rec.FilePath).absolutePath()).filePath(name);
+    p.title =
+        QStringLiteral("Save") + QString::fromUtf8("【") + m_rec.FileName + QString::fromUtf8("】");
+    return p;
+}
+
+} // namespace rebar

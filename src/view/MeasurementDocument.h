@@ -1,0 +1,179 @@
+#pragma once
+// One opened measurement file without a window: its record, the view state that belongs to the
+// file (cursor, depth of the display rows, marker command state, menu marks), the pictures a
+// refresh builds (composed image and marker overlay, depth axis, colour bar) and the texts of
+// the marker list and the cursor readouts.
+//
+// The view window shows a document; rbinfo renders one to a file; the exports, the batch
+// conversion and the report designer open their own. A document touches no widget and no
+// program-wide state: what it needs from the program comes in through its DocumentContext.
+//
+// The view commands are plain functions: each changes the record as its menu item says and
+// answers with the parts of the view to show again and the messages for the user.
+
+#include "data/FileOpen.h"
+#include "data/MeasurementRecord.h"
+#include "view/ColorBar.h"
+#include "view/CommandResult.h"
+#include "view/CursorPosition.h"
+#include "view/DocumentContext.h"
+#include "view/MarkerList.h"
+#include "view/ViewImages.h"
+
+#include <QImage>
+#include <functional>
+#include <vector>
+
+namespace rebar {
+
+// What the window wants to hear while a file loads: kindKnown once the file kind is known (the
+// progress dialog shows from here on), progress percentages, and turns to let events run.
+struct LoadFeedback {
+    std::function<void()> kindKnown;
+    ProgressFn progress;
+    std::function<void()> pumpEvents;
+};
+
+// The view state a document keeps beside its record.
+struct DocumentState {
+    int32_t CursorColumn = 1;           // image column, 1-based
+    int32_t CursorRow = 1;              // display row, 1-based
+    std::vector<int32_t> RowDepthTable; // depth in mm of display rows 0..R (entry 0 = 0)
+
+    // Marker command state
+    int16_t DeleteWithoutPrompt = 0;
+    int32_t MarkerToDelete = 0;
+    int32_t LastPeakColumn = 0;
+    int32_t LastPeakSample = 0;
+    int32_t CurrentMarker = 0; // 730: the marker last added or chosen, 0 none
+};
+
+// The check marks and enabled states of a view's menus (the item index checked in each group,
+// -1 none). The document is their one owner: a command moves them as it changes the record,
+// and the command table reads them for the menus.
+struct MenuMarks {
+    int Sensitivity = -1;           // Menu3
+    int Gradation = -1;             // Menu4
+    int Permittivity = -1;          // Menu5
+    int Direction = -1;             // Menu6
+    int ViewRange = -1;             // Menu12
+    int Magnification = -1;         // Menu15
+    int DistanceUnit = -1;          // Menu16_0
+    int DepthUnit = -1;             // Menu16_1
+    int Processing = -1;            // items 4..10 of Menu10 and Menu14
+    bool Peak = false;              // item 11 of Menu10 and Menu14
+    int MarkerGroup = 0;            // Menu17_0 and Menu18_0
+    bool PeakEnabled = true;        // item 11 of Menu10 and Menu14
+    bool SensitivityEnabled = true; // the sensitivity menu (Menu1 item 1)
+    bool SaveEnabled = false;       // menu2 item 2
+};
+
+// The texts of the cursor readouts and of the positioning data.
+struct Readouts {
+    bool valid = false; // false until a conversion succeeded
+    ReadoutTexts texts;
+    bool gps = false; // a ZVX file with a position: the GPS labels show
+    QString gpsDate, gpsLocation;
+};
+
+// The proposal of the Save As chooser.
+struct SaveAsProposal {
+    QString title;
+    QString extension; // "RDD" or "ZVX"
+    QString path;      // folder of the file and its name with the extension
+};
+
+class MeasurementDocument {
+public:
+    MeasurementDocument() = default;
+
+    // Opens path: a new record with the creation defaults, the kind detection and the reader,
+    // the display defaults of the settings, the full refresh and the colour bar. On failure the
+    // result carries the load stage reached and why. ctx must be complete.
+    OpenResult Open(const QString& path, const DocumentContext& ctx,
+                    const LoadFeedback& feedback = {});
+
+    // Re-processes and redraws the document: each step of steps is run in order until one
+    // fails. Readouts are written only once the document is loaded.
+    bool Refresh(RefreshSteps steps);
+    // The steps of the last refresh whose pictures or texts changed: a step that failed after
+    // clearing its output counts, a render that failed does not.
+    RefreshSteps lastRefreshShown() const { return m_shown; }
+
+    const MeasurementRecord& record() const { return m_rec; }
+    MeasurementRecord& record() { return m_rec; }
+    const DocumentState& state() const { return m_state; }
+    DocumentState& state() { return m_state; }
+    const DocumentContext& context() const { return m_ctx; }
+    // The limit of held 940 traces this document's reader set.
+    int16_t MaxTraces() const { return m_maxTraces; }
+
+    const ViewImages& images() const { return m_images; }
+    const QImage& depthAxis() const { return m_depthAxis; }
+    const ColorBar& colorBar() const { return m_colorBar; }
+    const MarkerListContent& markerList() const { return m_markerList; }
+    const Readouts& readouts() const { return m_readouts; }
+    const MenuMarks& marks() const { return m_marks; }
+    // Image columns of the radargram: TraceCount, or half of it in the wide ranges.
+    int imageWidth() const;
+
+    // The A-mode trace of the cursor column into picture (cleared white first).
+    void DrawAMode(QImage& picture) const;
+    // Rewrites the readout texts for the cursor (nothing before the document is loaded).
+    void UpdateReadouts();
+    // The depth axis, the marker list, the colour bar, each redrawn alone.
+    bool DrawDepthAxis();
+    bool RebuildMarkerList();
+    void DrawColorBar();
+    // The menu marks as the record stands (after an open); SaveEnabled from the file kind.
+    void SetMenuMarks();
+    void ResetSaveEnabled();
+
+    // ---- View commands (the menu item index as argument) ----
+    CommandResult SensitivityCommand(int item);        // Menu3
+    CommandResult GradationCommand(int item);          // Menu4
+    CommandResult DirectionCommand(int item);          // Menu6
+    CommandResult ViewRangeCommand(int item);          // Menu12
+    CommandResult CoverMagnificationCommand(int item); // Menu15
+    CommandResult ProcessingCommand(int item);         // Menu10 / Menu14 items 4..11
+    CommandResult MarkerGroupCommand(int group);       // Menu17_0 / Menu18_0
+    CommandResult DistanceUnitCommand(int item);       // Menu16_0
+    CommandResult DepthUnitCommand(int item);          // Menu16_1
+    // Menu5: items 0..6 the presets, 7 the time axis, 8 the value chosen in the permittivity
+    // dialog (er, not x 10).
+    CommandResult ChoosePermittivity(int item, double chosen = 0);
+    CommandResult PermittivityCommand(int item) { return ChoosePermittivity(item); }
+    // The permittivity set on every view at once (the dialog's "apply to all").
+    CommandResult SetDielectric(double er, int item);
+    // The value (er x 10) the permittivity dialog opens with.
+    int PermittivityDialogValue() const;
+
+    // ---- Saving ----
+    // Save (menu2 item 2): writes an RDD or ZVX file in place; nothing for other kinds.
+    CommandResult SaveCommand();
+    // Writes the file in place without the success message (the close question's Yes).
+    CommandResult SaveInPlace();
+    // Save As to path (chosen by the user from SaveAsProposal); quiet leaves out the success
+    // message.
+    CommandResult SaveAs(const QString& path, bool quiet);
+    SaveAsProposal SaveAsChoice() const;
+
+private:
+    bool refreshInto(CommandResult& result, RefreshSteps steps);
+    bool writeRecord(const QString& path);
+
+    DocumentContext m_ctx;
+    int16_t m_maxTraces = 6000;
+    MeasurementRecord m_rec;
+    DocumentState m_state;
+    MenuMarks m_marks;
+    ViewImages m_images;
+    QImage m_depthAxis;
+    ColorBar m_colorBar;
+    MarkerListContent m_markerList;
+    Readouts m_readouts;
+    ProgressFn m_progress; // set while a file loads
+    RefreshSteps m_shown;
+};
+
+} // namespace rebar
