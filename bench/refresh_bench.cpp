@@ -60,11 +60,10 @@ std::unique_ptr<MeasurementRecord> readScene(scangen::Format format, int traces,
         std::fprintf(stderr, "scangen: %s\n", error.toUtf8().constData());
         return r;
     }
-    SetRecordPath(*r, path);
     int16_t maxTraces = 6000;
     ReadContext ctx;
     ctx.MaxTraces = &maxTraces;
-    if (!DetectFileKind(*r) || !ReadMeasurementFile(*r, ctx))
+    if (!ReadMeasurementPath(*r, path, ctx))
         std::fprintf(stderr, "cannot read %s\n", path.toUtf8().constData());
     r->Permittivity = 8.0;
     r->Gain = 3;

@@ -100,6 +100,14 @@ int MeasurementDocument::imageWidth() const {
     return ImageWidth(m_rec.TraceCount, m_rec.ViewRange);
 }
 
+QImage MeasurementDocument::RadargramImage() const {
+    const QImage& overlay = m_images.OverlayImage;
+    const int w = std::min(imageWidth(), overlay.width());
+    if (overlay.isNull() || w < 1)
+        return {};
+    return overlay.copy(0, 0, w, overlay.height());
+}
+
 void MeasurementDocument::DrawAMode(QImage& picture) const {
     DrawAModeTrace(m_rec, m_state.CursorColumn, picture);
 }

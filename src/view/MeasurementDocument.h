@@ -117,6 +117,9 @@ public:
     // Image columns of the radargram: TraceCount, or half of it in the wide ranges.
     int imageWidth() const;
 
+    // The whole radargram as the view shows it scrolled across: every image column of the
+    // marker overlay (distance strip, B-mode picture and markers). Null before a render.
+    QImage RadargramImage() const;
     // The A-mode trace of the cursor column into picture (cleared white first).
     void DrawAMode(QImage& picture) const;
     // Rewrites the readout texts for the cursor (nothing before the document is loaded).

@@ -1,6 +1,6 @@
 #pragma once
-// Opening files in the reader tests as the open sequence does (kind detection, then the reader
-// of the kind), with the progress reports and event pumps of the read recorded.
+// Opening files in the reader tests through the reading half of every open (kind detection,
+// then the reader of the kind), with the progress reports and event pumps of the read recorded.
 
 #include "data/FileOpen.h"
 #include "data/MeasurementRecord.h"
@@ -31,17 +31,13 @@ struct Opened {
 
 inline Opened openFile(const QString& path) {
     Opened o;
-    SetRecordPath(o.r, path);
-    if (!DetectFileKind(o.r)) {
-        o.res = ReadResult::failure(QStringLiteral("kind not detected"));
-        return o;
-    }
     o.maxTraces = 1234; // neither of the values a reader sets
     ReadContext ctx;
     ctx.MaxTraces = &o.maxTraces;
     ctx.progress = [&o](int p) { o.reports.push_back(p); };
     ctx.pumpEvents = [&o] { ++o.pumps; };
-    o.res = ReadMeasurementFile(o.r, ctx);
+    const OpenResult res = ReadMeasurementPath(o.r, path, ctx);
+    o.res = res ? ReadResult::success() : ReadResult::failure(res.reason);
     return o;
 }
 

@@ -1,6 +1,9 @@
 // rbinfo: opens measurement files with the program's own type detection and readers and prints
-// each record as the reader leaves it (no settings defaults applied), as JSON Lines.
+// each record as the reader leaves it (no settings defaults applied), as JSON Lines; or opens
+// one file as a measurement document and renders its whole radargram to a PNG.
 #include "config/CalibrationTables.h"
+#include "config/LanguageTables.h"
+#include "config/Settings.h"
 #include "config/SystemPaths.h"
 #include "data/DztImport.h"
 #include "data/FileOpen.h"
@@ -10,9 +13,13 @@
 #include "processing/BackCalculation.h"
 #include "processing/Detection.h"
 #include "view/CursorPosition.h"
+#include "view/MeasurementDocument.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QString>
 #include <QStringList>
 #include <charconv>
@@ -27,6 +34,7 @@ namespace {
 const char* const Usage =
     "usage: rbinfo [--sample T:S]... [--detect start|end|fit]... [--group G]\n"
     "              [--backcalc ROW:DEPTH_MM]... [--channel N] [--pitch MM] FILE...\n"
+    "       rbinfo --render OUT.png [--setting Key=Value]... FILE\n"
     "\n"
     "Reads each measurement file (RDD, VXD, ZVX, text measurement data, or a DZT file imported\n"
     "into a 730-family record) the way the program opens it and prints what the reader put\n"
@@ -67,6 +75,13 @@ const char* const Usage =
     "\n"
     "Detections and back-calculations read the calibration tables of SystemData (beside the\n"
     "program, or REBAR_SYSTEMDATA).\n"
+    "\n"
+    "  --render OUT.png       open FILE as the program opens it (the display defaults of\n"
+    "                         SystemData/Default.ini applied, processed and drawn) and write its\n"
+    "                         whole radargram to OUT.png: every image column (one per trace, one\n"
+    "                         per two traces in the wide ranges), the distance strip and the\n"
+    "                         markers, as the view shows them scrolled across; prints the path\n"
+    "  --setting Key=Value    with --render: override a key of Default.ini (repeatable)\n"
     "\n"
     "Exit status: 0 when every file was read, 1 when any file failed, 2 for a usage error.\n";
 
@@ -476,21 +491,10 @@ QByteArray failureJson(const MeasurementRecord& r, const QString& reason) {
     return o.done();
 }
 
-// Opens one file as the open sequence does, up to and including the reader.
+// Reads one file as every open does, up to and including the reader.
 bool describe(const QString& path, const std::vector<SampleRequest>& requests, const Analyses& an,
               const DztImportOptions& dzt, QByteArray& out) {
     MeasurementRecord r;
-    SetRecordPath(r, path);
-    if (!DetectFileKind(r)) {
-        if (IsBadVxdName(r)) {
-            r.LoadStage = Stage::FType001;
-            out = failureJson(r, QStringLiteral("a VXD file name must start with B or T"));
-        } else {
-            out = failureJson(r, QStringLiteral("not a measurement file (unknown extension and "
-                                                "no measurement-data first line)"));
-        }
-        return false;
-    }
     int16_t maxTraces = 6000;
     DztImportFigures figures;
     ReadContext ctx;
@@ -498,7 +502,7 @@ bool describe(const QString& path, const std::vector<SampleRequest>& requests, c
     ctx.dztOptions = &dzt;
     ctx.dztFigures = &figures;
     const bool imported = IsDztPath(path);
-    const ReadResult res = ReadMeasurementFile(r, ctx);
+    const OpenResult res = ReadMeasurementPath(r, path, ctx);
     if (!res) {
         out = failureJson(r, imported && figures.scans > 0 && figures.scansPerMetre == 0 &&
                                      dzt.pitchMm == 0
@@ -508,6 +512,53 @@ bool describe(const QString& path, const std::vector<SampleRequest>& requests, c
     }
     out = recordJson(r, maxTraces, requests, an, imported ? &figures : nullptr);
     return true;
+}
+
+// "Key=Value" overrides of Default.ini keys, in order.
+bool applyOverrides(Settings& s, const QStringList& overrides, QString* error) {
+    for (const QString& o : overrides) {
+        const qsizetype eq = o.indexOf(QLatin1Char('='));
+        if (!ApplySetting(s, o.left(eq).trimmed(), eq < 0 ? QString() : o.mid(eq + 1).trimmed(),
+                          error))
+            return false;
+    }
+    return true;
+}
+
+// Opens path as a measurement document with the settings, language and tables of SystemData and
+// writes its radargram to out.
+int render(const QString& out, const QStringList& overrides, const QString& path) {
+    Settings settings;
+    LanguageTables language;
+    CalibrationTables tables;
+    QString error;
+    if (!ReadSettings(settings, settingsFilePath(), &error) ||
+        !applyOverrides(settings, overrides, &error) ||
+        !ReadLanguage(language, languageFilePath(settings.Language), &error) ||
+        !LoadCalibrationTables(tables, systemDataDir(), &error)) {
+        std::fprintf(stderr, "rbinfo: %s\n", error.toUtf8().constData());
+        return 2;
+    }
+    DocumentContext ctx;
+    ctx.settings = &settings;
+    ctx.language = &language;
+    ctx.tables = &tables;
+    MeasurementDocument doc;
+    const OpenResult opened = doc.Open(path, ctx);
+    if (!opened) {
+        std::fprintf(stderr, "rbinfo: %s: %s%s%s\n", path.toUtf8().constData(),
+                     opened.stage.trimmed().toUtf8().constData(), opened.stage.isEmpty() ? "" : " ",
+                     opened.reason.toUtf8().constData());
+        return 1;
+    }
+    const QImage picture = doc.RadargramImage();
+    const QString file = QFileInfo(out).absoluteFilePath();
+    if (picture.isNull() || !picture.save(file, "PNG")) {
+        std::fprintf(stderr, "rbinfo: cannot write %s\n", file.toUtf8().constData());
+        return 1;
+    }
+    std::printf("%s\n", QDir::toNativeSeparators(file).toUtf8().constData());
+    return 0;
 }
 
 bool parseSample(const QString& text, SampleRequest& q) {
@@ -545,16 +596,29 @@ bool parseMode(const QString& text, DetectionMode& m) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv); // SystemData lies beside the program
     std::vector<SampleRequest> requests;
     Analyses analyses;
     DztImportOptions dzt;
     QStringList files;
+    QString renderTo;
+    QStringList overrides;
     for (int i = 1; i < argc; ++i) {
         const QString a = QString::fromLocal8Bit(argv[i]);
         if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
             std::fputs(Usage, stdout);
             return 0;
+        }
+        if (a == QLatin1String("--render") || a == QLatin1String("--setting")) {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "rbinfo: %s needs a value\n\n%s", argv[i], Usage);
+                return 2;
+            }
+            const QString value = QString::fromLocal8Bit(argv[++i]);
+            if (a == QLatin1String("--render"))
+                renderTo = value;
+            else
+                overrides << value;
+            continue;
         }
         if (a == QLatin1String("--sample")) {
             SampleRequest q;
@@ -620,7 +684,20 @@ int main(int argc, char** argv) {
         std::fputs(Usage, stderr);
         return 2;
     }
+    if (!renderTo.isEmpty() || !overrides.isEmpty()) {
+        if (renderTo.isEmpty() || files.size() != 1 || !requests.empty() || analyses.any()) {
+            std::fprintf(stderr, "rbinfo: --render takes one FILE; --setting goes with it\n\n%s",
+                         Usage);
+            return 2;
+        }
+        // Text on the pictures needs fonts, which need a GUI application (no display).
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
+        return render(renderTo, overrides, files.first());
+    }
 
+    QCoreApplication app(argc, argv); // SystemData lies beside the program
     CalibrationTables tables;
     if (analyses.any()) {
         QString error;

@@ -1,0 +1,62 @@
+// rbinfo --render: the whole radargram of a document, written without any window, is the
+// picture the document builds with the settings of SystemData and the overrides given.
+
+#include "view/DocumentFixtures.h"
+
+#include "config/SettingOverrides.h"
+
+#include <QFile>
+#include <QProcess>
+
+using namespace rebar;
+using namespace rebar::test;
+
+namespace {
+
+int rbinfo(const QStringList& args) {
+    QProcess p;
+    p.start(binDir() + QStringLiteral("/rbinfo"), args);
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
+        return -1;
+    return p.exitCode();
+}
+
+using RbinfoRender = DocumentTest;
+
+} // namespace
+
+TEST_F(RbinfoRender, WritesTheDocumentsRadargramWithTheSettingsGiven) {
+    for (const auto& [name, format] : {std::pair{"WALL.RDD", scangen::Format::Rdd},
+                                       std::pair{"B0001.VXD", scangen::Format::VxdB}}) {
+        const QString file = write(QString::fromLatin1(name), format, scene(500));
+        const QStringList overrides = {
+            QStringLiteral("IndicationRange730=3"), QStringLiteral("IndicationRange940=3"),
+            QStringLiteral("Direction940=1"), QStringLiteral("GradationSystem730=6")};
+        const QString png = scratch.path(QStringLiteral("out.png"));
+        QStringList args = {QStringLiteral("--render"), png};
+        for (const QString& o : overrides)
+            args << QStringLiteral("--setting") << o;
+        ASSERT_EQ(rbinfo(args << file), 0) << name;
+
+        QString error;
+        ASSERT_TRUE(ReadSettings(settings, settingsFilePath(), &error)) << error.toStdString();
+        ASSERT_TRUE(ApplySettingOverrides(settings, overrides, &error)) << error.toStdString();
+        auto doc = open(file);
+        const QImage expected = doc->RadargramImage();
+        ASSERT_EQ(expected.width(), doc->record().TraceCount / 2) << name; // a wide range
+        EXPECT_EQ(QImage(png).convertToFormat(QImage::Format_RGB32), expected) << name;
+    }
+}
+
+TEST_F(RbinfoRender, RefusesWhatItCannotRender) {
+    const QString png = scratch.path(QStringLiteral("none.png"));
+    const QString bad = scratch.write(QStringLiteral("BAD.RDD"), "\"LC\",5\r\n");
+    EXPECT_EQ(rbinfo({QStringLiteral("--render"), png, bad}), 1);
+    EXPECT_FALSE(QFile::exists(png));
+    const QString good = write(QStringLiteral("A.RDD"), scangen::Format::Rdd, scene());
+    EXPECT_EQ(rbinfo({QStringLiteral("--render"), png, good, good}), 2); // one file only
+    EXPECT_EQ(rbinfo({QStringLiteral("--render"), png, QStringLiteral("--setting"),
+                      QStringLiteral("NoSuchKey=1"), good}),
+              2);
+    EXPECT_FALSE(QFile::exists(png));
+}
