@@ -105,7 +105,8 @@ QImage MeasurementDocument::RadargramImage() const {
     const int w = std::min(imageWidth(), overlay.width());
     if (overlay.isNull() || w < 1)
         return {};
-    return overlay.copy(0, 0, w, overlay.height());
+    // The whole overlay is shared rather than copied.
+    return w == overlay.width() ? overlay : overlay.copy(0, 0, w, overlay.height());
 }
 
 void MeasurementDocument::DrawAMode(QImage& picture) const {
