@@ -9,9 +9,12 @@
 #include "config/LanguageTables.h"
 #include "config/Settings.h"
 
+#include <QString>
 #include <cstdint>
 
 namespace rebar {
+
+struct Program;
 
 struct DocumentContext {
     const Settings* settings = nullptr;
@@ -25,5 +28,16 @@ struct DocumentContext {
 
     bool complete() const { return settings && language && tables; }
 };
+
+// The context of documents the program's windows open: its settings, language and tables and
+// its program-wide values as they stand now.
+DocumentContext ContextOf(const Program& program);
+
+// The caption and message line of the load progress dialog in a language ("JP" or other).
+struct LoadingTexts {
+    QString caption;
+    QString message;
+};
+LoadingTexts LoadingTextsFor(const QString& language);
 
 } // namespace rebar

@@ -15,22 +15,6 @@
 
 namespace rebar {
 
-namespace {
-
-// The context of documents opened by the program's windows.
-DocumentContext programContext() {
-    Program& p = program();
-    DocumentContext ctx;
-    ctx.settings = &p.settings;
-    ctx.language = &p.language;
-    ctx.tables = &p.tables;
-    ctx.MaxTraces = p.MaxTraces;
-    ctx.OpenForReport = p.OpenForReport;
-    return ctx;
-}
-
-} // namespace
-
 FrmMain::FrmMain(ViewHost* host) : QWidget(nullptr), m_host(host) {
     setObjectName(QStringLiteral("FrmMain"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -115,28 +99,9 @@ bool FrmMain::SetFile2(const QString& path) {
     return OpenSequence(path, true);
 }
 
-bool FrmMain::SetFile() {
-    const QList<FileFilter> filters = {
-        {message(33), QStringLiteral("*.*")},
-        {QStringLiteral("RDD"), QStringLiteral("*.RDD")},
-        {QStringLiteral("VXD"), QStringLiteral("*.VXD")},
-        {QStringLiteral("ZVX"), QStringLiteral("*.ZVX")},
-    };
-    const auto chosen = platform().chooseOpenFiles(QString(), filters, false);
-    if (!chosen || chosen->isEmpty()) {
-        close();
-        return false;
-    }
-    return OpenSequence(chosen->first(), false);
-}
-
 // The document opens the file; the window shows the progress dialog on the way and then the
 // pictures, the menus and itself.
 bool FrmMain::OpenSequence(const QString& path, bool withProgress) {
-    if (path.isEmpty()) {
-        close();
-        return false;
-    }
     setWindowTitle(fileNamePart(path));
     if (m_sub)
         m_sub->setWindowTitle(windowTitle());
@@ -148,13 +113,9 @@ bool FrmMain::OpenSequence(const QString& path, bool withProgress) {
         if (!withProgress)
             return;
         m_doc.record().ProgressShown = FlagTrue;
-        if (program().settings.Language == QLatin1String("JP")) {
-            dlg.setCaption(QString::fromUtf8("データ読み込み"));
-            dlg.setMessage(QString::fromUtf8("計測データの読み込み中です、しばらくお待ちください"));
-        } else {
-            dlg.setCaption(QStringLiteral("Data loading"));
-            dlg.setMessage(QStringLiteral("Is loading Measurement data. Please wait."));
-        }
+        const LoadingTexts texts = LoadingTextsFor(program().settings.Language);
+        dlg.setCaption(texts.caption);
+        dlg.setMessage(texts.message);
         dlg.setPercent(0);
         dlg.show();
         platform().processEvents();
@@ -167,7 +128,7 @@ bool FrmMain::OpenSequence(const QString& path, bool withProgress) {
             }
         };
     feedback.pumpEvents = [] { platform().processEvents(); };
-    const OpenResult opened = m_doc.Open(path, programContext(), feedback);
+    const OpenResult opened = m_doc.Open(path, ContextOf(program()), feedback);
     if (!opened) {
         FailOpen(withProgress ? opened.stage : QString());
         return false;
@@ -325,29 +286,12 @@ void FrmMain::ShowReadouts() {
     if (!m_loaded)
         return;
     m_doc.UpdateReadouts();
-    const MeasurementRecord& r = m_doc.record();
-    const int C = m_doc.state().CursorColumn;
-    const int R = m_doc.state().CursorRow;
-    const int V = m_hsc->value();
-    const int Wb = m_picb->width();
-    if (C > V + Wb - 1 || C < V) {
-        m_xbar->hide();
-    } else {
-        m_xbar->show();
-        if (C <= m_doc.imageWidth()) {
-            const int offset = C - V + 2;
-            const int x =
-                r.Direction == 1 ? m_picb->x() + m_picb->width() - offset : m_picb->x() + offset;
-            m_xbar->move(x, m_xbar->y());
-        }
-    }
-    int rowOffset = R + 22;
-    if (m_picb->height() <= rowOffset) {
-        const bool half = r.CoverMagnification != 0;
-        rowOffset = r.is940() ? (half ? 405 : 789) : (half ? 277 : 533);
-    }
-    m_ybar->move(m_ybar->x(), m_picb->y() + rowOffset);
-    m_yabar->move(m_yabar->x(), m_pica->y() + rowOffset);
+    const CrossLines lines = m_doc.CrossLinesIn(viewport());
+    m_xbar->setVisible(lines.columnShown);
+    if (lines.columnMoved)
+        m_xbar->move(m_picb->x() + lines.x, m_xbar->y());
+    m_ybar->move(m_ybar->x(), m_picb->y() + lines.y);
+    m_yabar->move(m_yabar->x(), m_pica->y() + lines.y);
     m_panel->showReadouts(m_doc.readouts(), m_doc.readouts().gps && m_state.Options.Position == 1);
     m_doc.DrawAMode(m_pica->picture());
     m_pica->update();

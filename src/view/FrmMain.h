@@ -35,8 +35,6 @@ public:
     // Opens path into this new view with the load progress dialog. True when the view is
     // shown; false when it has removed itself (the failure message has been shown).
     bool SetFile2(const QString& path);
-    // Opens the file chosen in the view's own open dialog, without the progress dialog.
-    bool SetFile();
 
     MeasurementDocument& document() { return m_doc; }
     const MeasurementDocument& document() const { return m_doc; }
@@ -95,7 +93,6 @@ private:
     void buildControls();
     void buildMenus();
     void SyncMenuStates();
-    void RunWindowCommand(WindowCommand w, QAction* action);
     void PermittivityDialog();
     bool OpenSequence(const QString& path, bool withProgress);
     void FailOpen(const QString& stage);
@@ -105,6 +102,7 @@ private:
     void ShowReadouts();
     void ShowColorBar();
     bool gpsInFile() const;
+    Viewport viewport() const;
 
     // Layout (FrmMainLayout.cpp)
     void InitialLayout();

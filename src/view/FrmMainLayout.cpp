@@ -1,7 +1,6 @@
 // Placing the controls of a measurement view, its scroll model, its resize handler and the
 // cursor under the mouse and the arrow keys.
 
-#include "view/CursorMotion.h"
 #include "view/FrmMain.h"
 #include "view/InfoPanelWidget.h"
 #include "view/PictureBoxWidget.h"
@@ -230,50 +229,30 @@ void FrmMain::ApplyFixedHeight() {
 
 // ---- Cursor -----------------------------------------------------------------------------------
 
-namespace {
-CursorScene sceneOf(const MeasurementDocument& doc, const QScrollBar* hsc, const ScrollRange& range,
-                    const QWidget* picb) {
-    const MeasurementRecord& r = doc.record();
-    CursorScene s;
-    s.column = doc.state().CursorColumn;
-    s.row = doc.state().CursorRow;
-    s.scroll = hsc->value();
-    s.scrollMin = range.minimum;
-    s.scrollMax = range.maximum;
-    s.pictureWidth = picb->width();
-    s.pictureHeight = picb->height();
-    s.traceCount = r.TraceCount;
-    s.viewRange = r.ViewRange;
-    s.direction = r.Direction;
-    s.rows = (r.is940() ? 768 : 512) / (r.CoverMagnification != 0 ? 2 : 1);
-    return s;
+Viewport FrmMain::viewport() const {
+    return {m_hsc->value(), m_range.minimum, m_range.maximum, m_picb->width(), m_picb->height()};
 }
-} // namespace
 
 void FrmMain::PlaceCursor(int x, int y) {
-    CursorScene s = sceneOf(m_doc, m_hsc, m_range, m_picb);
-    const CursorMove m = MouseMoveCursor(s, x, y);
+    Viewport v = viewport();
+    const CursorMove m = m_doc.MouseCursor(v, x, y);
     if (m.ignored)
         return;
-    m_doc.state().CursorColumn = s.column;
-    m_doc.state().CursorRow = s.row;
     if (m.scrolled) {
-        m_hsc->setValue(s.scroll); // redraws through the scroll handler
+        m_hsc->setValue(v.scroll); // redraws through the scroll handler
         platform().processEvents();
     }
     ShowReadouts();
 }
 
 void FrmMain::CursorKey(int key, Qt::KeyboardModifiers modifiers) {
-    CursorScene s = sceneOf(m_doc, m_hsc, m_range, m_picb);
+    Viewport v = viewport();
     const Qt::KeyboardModifiers mods = modifiers & ~Qt::KeypadModifier;
-    const CursorMove m = KeyMoveCursor(s, key, mods == Qt::ShiftModifier, mods == Qt::NoModifier);
+    const CursorMove m = m_doc.KeyCursor(v, key, mods == Qt::ShiftModifier, mods == Qt::NoModifier);
     if (m.ignored)
         return;
-    m_doc.state().CursorColumn = s.column;
-    m_doc.state().CursorRow = s.row;
     if (m.scrolled)
-        m_hsc->setValue(s.scroll);
+        m_hsc->setValue(v.scroll);
     ShowReadouts();
 }
 

@@ -95,68 +95,27 @@ void FrmMain::SyncMenuStates() {
 }
 
 void FrmMain::RunCommand(const ViewCommand& c) {
+    QAction* action = menuItem(c.array, c.index);
     if (c.run) {
         Show(RunViewCommand(m_doc, c));
         SyncMenuStates();
-    } else {
-        RunWindowCommand(c.window, menuItem(c.array, c.index));
-    }
-}
-
-void FrmMain::RunWindowCommand(WindowCommand w, QAction* action) {
-    switch (w) {
-    case WindowCommand::None:
-        break;
-    case WindowCommand::Open:
+    } else if (c.host) {
         if (m_host)
-            m_host->OpenCommand();
-        break;
-    case WindowCommand::Save:
+            (m_host->*c.host)();
+    } else if (c.window == WindowCommand::Save) {
         Show(m_doc.SaveCommand());
-        break;
-    case WindowCommand::SaveAs:
+    } else if (c.window == WindowCommand::SaveAs) {
         SaveAsCommand(false);
-        break;
-    case WindowCommand::Close:
-        if (m_sub)
-            m_sub->close();
-        else
-            close();
-        break;
-    case WindowCommand::Exit:
-        if (m_host)
-            m_host->ExitCommand();
-        break;
-    case WindowCommand::PermittivityDialog:
+    } else if (c.window == WindowCommand::Close) {
+        frameWindow()->close();
+    } else if (c.window == WindowCommand::PermittivityDialog) {
         PermittivityDialog();
-        break;
-    case WindowCommand::Cascade:
-        if (m_host)
-            m_host->Cascade();
-        break;
-    case WindowCommand::Tile:
-        if (m_host)
-            m_host->TileHorizontally();
-        break;
-    case WindowCommand::Synchronise:
+    } else if (c.window == WindowCommand::Synchronise) {
         // The mark is set for all views at once.
         if (m_host)
             m_host->ToggleSynchronise(action->isChecked());
         else
             action->setChecked(!action->isChecked());
-        break;
-    case WindowCommand::About:
-        if (m_host)
-            m_host->ShowAbout();
-        break;
-    case WindowCommand::Homepage:
-        if (m_host)
-            m_host->OpenHomepage();
-        break;
-    case WindowCommand::InitialSettings:
-        if (m_host)
-            m_host->ShowInitialSettings();
-        break;
     }
 }
 

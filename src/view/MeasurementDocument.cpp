@@ -1,5 +1,6 @@
 #include "view/MeasurementDocument.h"
 
+#include "data/Family.h"
 #include "processing/DepthScale.h"
 #include "view/AModeTrace.h"
 #include "view/DisplayDefaults.h"
@@ -129,6 +130,59 @@ void MeasurementDocument::DrawColorBar() {
         DrawColorBar940(m_rec.ColorCode, *m_ctx.tables, m_colorBar);
     else
         DrawColorBar730(m_rec.ColorCode, *m_ctx.tables, m_colorBar);
+}
+
+CursorScene MeasurementDocument::sceneIn(const Viewport& v) const {
+    CursorScene s;
+    s.column = m_state.CursorColumn;
+    s.row = m_state.CursorRow;
+    s.scroll = v.scroll;
+    s.scrollMin = v.scrollMin;
+    s.scrollMax = v.scrollMax;
+    s.pictureWidth = v.pictureWidth;
+    s.pictureHeight = v.pictureHeight;
+    s.traceCount = m_rec.TraceCount;
+    s.viewRange = m_rec.ViewRange;
+    s.direction = m_rec.Direction;
+    s.rows = (m_rec.is940() ? Family940::DisplayRows : Family730::DisplayRows) /
+             (m_rec.CoverMagnification != 0 ? 2 : 1);
+    return s;
+}
+
+CursorMove MeasurementDocument::takeMove(const CursorScene& s, Viewport& v, CursorMove m) {
+    if (!m.ignored) {
+        m_state.CursorColumn = s.column;
+        m_state.CursorRow = s.row;
+        v.scroll = s.scroll;
+    }
+    return m;
+}
+
+CursorMove MeasurementDocument::MouseCursor(Viewport& v, int x, int y) {
+    CursorScene s = sceneIn(v);
+    return takeMove(s, v, MouseMoveCursor(s, x, y));
+}
+
+CursorMove MeasurementDocument::KeyCursor(Viewport& v, int key, bool shiftOnly, bool noModifiers) {
+    CursorScene s = sceneIn(v);
+    return takeMove(s, v, KeyMoveCursor(s, key, shiftOnly, noModifiers));
+}
+
+CrossLines MeasurementDocument::CrossLinesIn(const Viewport& v) const {
+    CrossLines out;
+    const int C = m_state.CursorColumn;
+    const int V = v.scroll;
+    out.columnShown = !(C > V + v.pictureWidth - 1 || C < V);
+    out.columnMoved = out.columnShown && C <= imageWidth();
+    const int offset = C - V + 2;
+    out.x = m_rec.Direction == 1 ? v.pictureWidth - offset : offset;
+    // A cursor row below the picture (after halving the picture) shows on its last row.
+    out.y = m_state.CursorRow + 22;
+    if (v.pictureHeight <= out.y) {
+        const bool half = m_rec.CoverMagnification != 0;
+        out.y = m_rec.is940() ? (half ? 405 : 789) : (half ? 277 : 533);
+    }
+    return out;
 }
 
 void MeasurementDocument::UpdateReadouts() {

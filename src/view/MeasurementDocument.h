@@ -15,6 +15,7 @@
 #include "data/MeasurementRecord.h"
 #include "view/ColorBar.h"
 #include "view/CommandResult.h"
+#include "view/CursorMotion.h"
 #include "view/CursorPosition.h"
 #include "view/DocumentContext.h"
 #include "view/MarkerList.h"
@@ -76,6 +77,26 @@ struct Readouts {
     QString gpsDate, gpsLocation;
 };
 
+// The part of the radargram a window shows: its scroll value and range (the minimum holds the
+// largest value when the bar runs backwards) and the size of its picture in pixels.
+struct Viewport {
+    int scroll = 1;
+    int scrollMin = 1;
+    int scrollMax = 1;
+    int pictureWidth = 0;
+    int pictureHeight = 0;
+};
+
+// Where the cursor's cross lines go over a viewport: the vertical line (shown only while the
+// cursor column is in sight; moved only when the column lies in the image) at x from the
+// picture's left edge, the horizontal lines at row y from the picture's top.
+struct CrossLines {
+    bool columnShown = false;
+    bool columnMoved = false;
+    int x = 0;
+    int y = 0;
+};
+
 // The proposal of the Save As chooser.
 struct SaveAsProposal {
     QString title;
@@ -122,6 +143,11 @@ public:
     QImage RadargramImage() const;
     // The A-mode trace of the cursor column into picture (cleared white first).
     void DrawAMode(QImage& picture) const;
+    // Moves the cursor as a mouse move at picture pixel (x, y) with a button held, or an arrow
+    // key, does over the viewport; at the picture's edges the viewport's scroll value moves too.
+    CursorMove MouseCursor(Viewport& v, int x, int y);
+    CursorMove KeyCursor(Viewport& v, int key, bool shiftOnly, bool noModifiers);
+    CrossLines CrossLinesIn(const Viewport& v) const;
     // Rewrites the readout texts for the cursor (nothing before the document is loaded).
     void UpdateReadouts();
     // The depth axis, the marker list, the colour bar, each redrawn alone.
@@ -163,6 +189,8 @@ public:
 
 private:
     bool refreshInto(CommandResult& result, RefreshSteps steps);
+    CursorScene sceneIn(const Viewport& v) const;
+    CursorMove takeMove(const CursorScene& s, Viewport& v, CursorMove m);
     bool writeRecord(const QString& path);
 
     DocumentContext m_ctx;

@@ -1,6 +1,7 @@
 #include "view/ViewCommandTable.h"
 
 #include "view/MeasurementDocument.h"
+#include "view/ViewHost.h"
 
 namespace rebar {
 
@@ -81,9 +82,9 @@ void fileMenu(TableBuilder& t) {
     static const char* items[] = {"開く", "上書き保存", "名前を付けて保存", "JPEG保存", "コピー",
                                   "印刷", "報告書作成", "閉じる",           "一括変換", "終了"};
     static const WindowCommand runs[] = {
-        WindowCommand::Open, WindowCommand::Save, WindowCommand::SaveAs, WindowCommand::None,
+        WindowCommand::None, WindowCommand::Save, WindowCommand::SaveAs, WindowCommand::None,
         WindowCommand::None, WindowCommand::None, WindowCommand::None,   WindowCommand::Close,
-        WindowCommand::None, WindowCommand::Exit};
+        WindowCommand::None, WindowCommand::None};
     for (int i = 1; i <= 10; ++i) {
         if (i == 6) {
             const QString print = QStringLiteral("Menu21_0");
@@ -94,6 +95,10 @@ void fileMenu(TableBuilder& t) {
         }
         ViewCommand& c = t.item(m, a, i, u(items[i - 1]), 12 + i);
         c.window = runs[i - 1];
+        if (i == 1)
+            c.host = &ViewHost::OpenCommand;
+        if (i == 10)
+            c.host = &ViewHost::ExitCommand;
         if (i == 2)
             c.enabled = [](const D& d) { return d.marks().SaveEnabled; };
     }
@@ -199,7 +204,7 @@ void windowMenus(TableBuilder& t) {
         ViewCommand& c =
             t.item(QStringLiteral("Menu1_10"), QStringLiteral("Menu7"), i, u(settings[i]), 60 + i);
         if (i == 0)
-            c.window = WindowCommand::InitialSettings;
+            c.host = &ViewHost::ShowInitialSettings;
         if (i == 2) // comments exist in text data, RDD and four-channel ZVX files
             c.visible = [](const D& d) {
                 const int k = d.record().FileKind;
@@ -209,18 +214,18 @@ void windowMenus(TableBuilder& t) {
             c.visible = never; // the language is chosen in the initial settings
     }
     static const char* window[] = {"重ねて表示", "並べて表示", "同期"};
-    static const WindowCommand runs[] = {WindowCommand::Cascade, WindowCommand::Tile,
-                                         WindowCommand::Synchronise};
     for (int i = 0; i < 3; ++i)
-        t.item(QStringLiteral("Menu1_11"), QStringLiteral("Menu8"), i, u(window[i]), 64 + i)
-            .window = runs[i];
+        t.item(QStringLiteral("Menu1_11"), QStringLiteral("Menu8"), i, u(window[i]), 64 + i);
+    t.rows[t.rows.size() - 3].host = &ViewHost::Cascade;
+    t.rows[t.rows.size() - 2].host = &ViewHost::TileHorizontally;
+    t.rows.back().window = WindowCommand::Synchronise;
     t.rows.back().checkable = true;
-    t.item(QStringLiteral("Menu1_12"), QStringLiteral("Menu9"), 0, u("バージョン情報"), 67).window =
-        WindowCommand::About;
+    t.item(QStringLiteral("Menu1_12"), QStringLiteral("Menu9"), 0, u("バージョン情報"), 67).host =
+        &ViewHost::ShowAbout;
     ViewCommand& home =
         t.item(QStringLiteral("Menu1_12"), QStringLiteral("Menu9"), 1, QString(), -1);
     home.message = 37;
-    home.window = WindowCommand::Homepage;
+    home.host = &ViewHost::OpenHomepage;
 }
 
 std::vector<ViewCommand> buildTable() {
@@ -246,7 +251,7 @@ std::vector<ViewCommand> buildTable() {
 
 bool ViewCommand::built() const {
     if (kind != Submenu)
-        return kind != Item || run || window != WindowCommand::None;
+        return kind != Item || run || host || window != WindowCommand::None;
     for (const ViewCommand& c : ViewCommandTable())
         if (c.parent == menuName && c.built())
             return true;

@@ -14,22 +14,17 @@
 namespace rebar {
 
 class MeasurementDocument;
+class ViewHost;
 
-// Commands that need more than the document: a chooser, a dialog, the other views or the frame.
+// Commands of the view window that need more than the document: a chooser, a dialog, the
+// window itself or the other views.
 enum class WindowCommand {
     None,
-    Open,               // menu2 item 1
     Save,               // menu2 item 2
     SaveAs,             // menu2 item 3
     Close,              // menu2 item 8
-    Exit,               // menu2 item 10
     PermittivityDialog, // Menu5 item 8
-    Cascade,            // Menu8 item 0
-    Tile,               // Menu8 item 1
     Synchronise,        // Menu8 item 2 (its mark is the main frame's, for all views at once)
-    About,              // Menu9 item 0
-    Homepage,           // Menu9 item 1
-    InitialSettings,    // Menu7 item 0
 };
 
 struct ViewCommand {
@@ -42,6 +37,7 @@ struct ViewCommand {
     using DocumentFn = CommandResult (MeasurementDocument::*)(int index);
     using MarkFn = bool (*)(const MeasurementDocument&, int index);
     using StateFn = bool (*)(const MeasurementDocument&);
+    using HostFn = void (ViewHost::*)();
 
     Kind kind = Item;
     QString array; // control array: "Menu3"; the item's object name is array + "_" + index
@@ -54,6 +50,7 @@ struct ViewCommand {
     bool checkable = false;
     DocumentFn run = nullptr;
     WindowCommand window = WindowCommand::None;
+    HostFn host = nullptr;     // a command of the main frame (open, exit, cascade, about, ...)
     MarkFn checked = nullptr;  // null: the mark has another owner (or none)
     StateFn visible = nullptr; // null: always shown
     StateFn enabled = nullptr; // null: enabled when something is built behind it
