@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs the whole test suite: the unit and window tests, the reader tests
+# Sets up, builds and runs the whole test suite: the unit and window tests, every core suite
 # under the address and undefined-behaviour sanitizers, and a bounded fuzzing run of every
-# reader. Exits non-zero when anything fails.
+# reader. Both builds treat compiler warnings as errors. Exits non-zero when anything fails.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 # Qt wants a private runtime folder; headless machines often have none.
@@ -15,16 +15,25 @@ if git -C "$here" rev-parse --git-dir >/dev/null 2>&1; then
     { echo "Some files are not formatted: run clang-format -i on them." >&2; exit 1; }
 fi
 
-bash "$here/scripts/build.sh" "$here/build"
+bash "$here/scripts/build.sh" "$here/build" -DREBAR_WERROR=ON
 ctest --test-dir "$here/build" --output-on-failure -j"$(nproc)" --timeout 600
 
-# Readers and the core under the sanitizers.
+# Every core suite (tests/<subsystem>/*_test.cpp, no windows) under the sanitizers.
 asan="$here/build-asan"
-(cd "$here" && cmake --preset asan >/dev/null)
-cmake --build "$asan" -j"$(nproc)" --target data_tests
-REBAR_SYSTEMDATA="$asan/bin/SystemData" QT_QPA_PLATFORM=offscreen \
-  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  "$asan/bin/data_tests" --gtest_brief=1
+(cd "$here" && cmake --preset asan -DREBAR_WERROR=ON >/dev/null)
+suites=()
+for dir in "$here"/tests/*/; do
+  if compgen -G "$dir*_test.cpp" >/dev/null; then
+    suites+=("$(basename "$dir")_tests")
+  fi
+done
+cmake --build "$asan" -j"$(nproc)" --target "${suites[@]}"
+for suite in "${suites[@]}"; do
+  echo "$suite (sanitizers)"
+  REBAR_SYSTEMDATA="$asan/bin/SystemData" QT_QPA_PLATFORM=offscreen \
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    "$asan/bin/$suite" --gtest_brief=1
+done
 
 # ---- Bounded fuzzing of every reader -------------------------------------------------------
 # One libFuzzer target per reader (RDD, ZVX, VXD binary and text, text measurement data binary

@@ -401,3 +401,32 @@ TEST_F(DocumentTest, EachDocumentKeepsTheTraceLimitItsReaderSet) {
     EXPECT_EQ(vxd->MaxTraces(), 6000);
     EXPECT_EQ(vxd->images().ComposedImage, before);
 }
+
+TEST_F(DocumentTest, CursorFollowsMouseAndKeysAndItsCrossLinesStayOnThePicture) {
+    auto doc = open(write("A.RDD", scangen::Format::Rdd, scene(400)));
+    Viewport v{1, 1, 201, 200, 537};
+    EXPECT_FALSE(doc->MouseCursor(v, 50, 122).ignored);
+    EXPECT_EQ(doc->state().CursorColumn, 51);
+    EXPECT_EQ(doc->state().CursorRow, 100);
+    EXPECT_TRUE(doc->MouseCursor(v, 50, 10).ignored); // over the distance strip
+    doc->KeyCursor(v, Qt::Key_Right, true, false);    // Shift: ten columns
+    EXPECT_EQ(doc->state().CursorColumn, 61);
+    CrossLines lines = doc->CrossLinesIn(v);
+    EXPECT_TRUE(lines.columnShown);
+    EXPECT_EQ(lines.x, 62);
+    EXPECT_EQ(lines.y, 122);
+    // Dragging 30 pixels left of the picture scrolls three columns toward the start.
+    v.scroll = 40;
+    const CursorMove m = doc->MouseCursor(v, -30, 122);
+    EXPECT_TRUE(m.scrolled);
+    EXPECT_EQ(v.scroll, 37);
+    EXPECT_EQ(doc->state().CursorColumn, 58);
+    v.scroll = 100; // the cursor column is out of sight
+    EXPECT_FALSE(doc->CrossLinesIn(v).columnShown);
+    // A row below a halved picture shows on its last row.
+    v = Viewport{1, 1, 201, 200, 281};
+    doc->state().CursorRow = 300;
+    EXPECT_EQ(doc->CrossLinesIn(v).y, 533);
+    ASSERT_TRUE(run(*doc, "Menu6", 0).ok); // mirrored
+    EXPECT_EQ(doc->CrossLinesIn(v).x, 200 - (58 - 1 + 2));
+}
