@@ -57,6 +57,9 @@ def decode(path):
 
 def main():
     before, after = Path(sys.argv[1]), Path(sys.argv[2])
+    env_a, env_b = before / "environment.txt", after / "environment.txt"
+    if env_a.exists() and env_b.exists() and env_a.read_text() != env_b.read_text():
+        print("warning: the folders were taken with different fonts (environment.txt differs)")
     names = sorted({p.name for p in before.glob("*.png")} | {p.name for p in after.glob("*.png")})
     bad = 0
     for name in names:

@@ -2,7 +2,8 @@
 # Renders the main window headless for every shipped sample in every view range, and with a
 # few view menu items chosen first, into OUTDIR (one PNG each). Run it with the executables of
 # two builds and compare the folders with scripts/compare-pngs.py to check that a change keeps
-# every picture.
+# every picture. Text is drawn in the fonts the machine resolves, so take both folders with the
+# same fonts installed: environment.txt records them and the comparison warns when they differ.
 #
 #   scripts/screenshots.sh build/bin /tmp/shots-before
 set -euo pipefail
@@ -10,6 +11,9 @@ bin="$(cd "${1:?usage: screenshots.sh BINDIR OUTDIR}" && pwd)"
 out="${2:?usage: screenshots.sh BINDIR OUTDIR}"
 mkdir -p "$out"
 export QT_QPA_PLATFORM=offscreen
+for family in Arial Monospace sans-serif; do
+    fc-match "$family" 2>/dev/null || echo "$family: no fontconfig"
+done >"$out/environment.txt"
 samples=("$bin"/Samples/*)
 shot() {
     local name="$1"

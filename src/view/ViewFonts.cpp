@@ -2,13 +2,16 @@
 
 #include <QFontMetrics>
 #include <map>
+#include <mutex>
 
 namespace rebar {
 
 QFont ArialCellFont(int cellHeight) {
-    // Fonts are only used on the user-interface thread; the cache saves the metric queries of
-    // every redraw.
+    // The cache saves the metric queries of every redraw. Documents may render on worker
+    // threads, one document each, so the cache is shared under a lock.
     static std::map<int, int> pixelSizeFor;
+    static std::mutex guard;
+    const std::lock_guard<std::mutex> lock(guard);
     QFont font(QStringLiteral("Arial"));
     font.setStyleHint(QFont::SansSerif);
     auto it = pixelSizeFor.find(cellHeight);

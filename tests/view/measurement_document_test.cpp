@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <thread>
 
 using namespace rebar;
 using namespace rebar::test;
@@ -429,4 +430,23 @@ TEST_F(DocumentTest, CursorFollowsMouseAndKeysAndItsCrossLinesStayOnThePicture) 
     EXPECT_EQ(doc->CrossLinesIn(v).y, 533);
     ASSERT_TRUE(run(*doc, "Menu6", 0).ok); // mirrored
     EXPECT_EQ(doc->CrossLinesIn(v).x, 200 - (58 - 1 + 2));
+}
+
+// Exports and batch conversion may open documents on worker threads, one document each; what
+// they draw is what the same open draws on the main thread.
+TEST_F(DocumentTest, DocumentsOpenOnWorkerThreadsAsOnTheMainThread) {
+    const QString rdd = write("W.RDD", scangen::Format::Rdd, scene(600));
+    const QString zvx = write("W.ZVX", scangen::Format::Zvx, scene(600));
+    auto rddHere = open(rdd);
+    auto zvxHere = open(zvx);
+    MeasurementDocument rddThere, zvxThere;
+    const DocumentContext ctx = context();
+    std::thread a([&] { rddThere.Open(rdd, ctx); });
+    std::thread b([&] { zvxThere.Open(zvx, ctx); });
+    a.join();
+    b.join();
+    EXPECT_EQ(rddThere.images().OverlayImage, rddHere->images().OverlayImage);
+    EXPECT_EQ(zvxThere.images().OverlayImage, zvxHere->images().OverlayImage);
+    EXPECT_EQ(zvxThere.depthAxis(), zvxHere->depthAxis());
+    EXPECT_EQ(zvxThere.markerList().lines.size(), zvxHere->markerList().lines.size());
 }
