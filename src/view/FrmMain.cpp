@@ -95,13 +95,9 @@ void FrmMain::LoadView() {
 
 // ---- Opening ------------------------------------------------------------------------------
 
-bool FrmMain::SetFile2(const QString& path) {
-    return OpenSequence(path, true);
-}
-
 // The document opens the file; the window shows the progress dialog on the way and then the
 // pictures, the menus and itself.
-bool FrmMain::OpenSequence(const QString& path, bool withProgress) {
+bool FrmMain::SetFile2(const QString& path) {
     setWindowTitle(fileNamePart(path));
     if (m_sub)
         m_sub->setWindowTitle(windowTitle());
@@ -110,8 +106,6 @@ bool FrmMain::OpenSequence(const QString& path, bool withProgress) {
     ProgressDialog& dlg = platform().progress();
     LoadFeedback feedback;
     feedback.kindKnown = [&] {
-        if (!withProgress)
-            return;
         m_doc.record().ProgressShown = FlagTrue;
         const LoadingTexts texts = LoadingTextsFor(program().settings.Language);
         dlg.setCaption(texts.caption);
@@ -120,17 +114,16 @@ bool FrmMain::OpenSequence(const QString& path, bool withProgress) {
         dlg.show();
         platform().processEvents();
     };
-    if (withProgress)
-        feedback.progress = [this, &dlg](int p) {
-            if (m_doc.record().ProgressShown == FlagTrue) {
-                dlg.setPercent(p);
-                platform().processEvents();
-            }
-        };
+    feedback.progress = [this, &dlg](int p) {
+        if (m_doc.record().ProgressShown == FlagTrue) {
+            dlg.setPercent(p);
+            platform().processEvents();
+        }
+    };
     feedback.pumpEvents = [] { platform().processEvents(); };
     const OpenResult opened = m_doc.Open(path, ContextOf(program()), feedback);
     if (!opened) {
-        FailOpen(withProgress ? opened.stage : QString());
+        FailOpen(opened.stage);
         return false;
     }
     const MeasurementRecord& r = m_doc.record();
@@ -149,12 +142,9 @@ bool FrmMain::OpenSequence(const QString& path, bool withProgress) {
                        ViewUpdate::Caption | ViewUpdate::Image | ViewUpdate::DepthAxis |
                            ViewUpdate::MarkerList,
                        {}});
-    if (withProgress)
-        feedback.progress(99);
+    feedback.progress(99);
     SyncMenuStates();
     m_loaded = true;
-    if (!withProgress)
-        ShowReadouts();
     if (m_sub)
         m_sub->show();
     show();

@@ -94,7 +94,6 @@ private:
     void buildMenus();
     void SyncMenuStates();
     void PermittivityDialog();
-    bool OpenSequence(const QString& path, bool withProgress);
     void FailOpen(const QString& stage);
     void LoadView();
     void UpdateWindowCaption();

@@ -262,7 +262,7 @@ TEST_P(ShippedLanguageTest, EveryKeyIsPresentOnceWithItsFullCountOfTexts) {
     for (const KeySpec& k : ShippedKeys) {
         const QString key = QString::fromLatin1(k.key);
         ASSERT_EQ(lines.value(key).size(), 1) << k.key;
-        const QStringList& texts = lines.value(key).first();
+        const QStringList texts = lines.value(key).first(); // a copy: value() is a temporary
         EXPECT_EQ(texts.size(), k.count) << k.key;
         for (const QString& t : texts)
             EXPECT_FALSE(t.trimmed().isEmpty()) << k.key;
