@@ -3,8 +3,8 @@
 #include "base/DateText.h"
 #include "base/Numeric.h"
 #include "base/TextEncoding.h"
-#include "platform/FileSave.h"
 #include "data/Markers.h"
+#include "platform/FileSave.h"
 
 #include <climits>
 #include <cmath>

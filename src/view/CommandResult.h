@@ -6,6 +6,7 @@
 #include <QFlags>
 #include <QList>
 #include <QString>
+#include <optional>
 
 namespace rebar {
 
@@ -39,12 +40,14 @@ enum class ViewUpdate : unsigned {
 using ViewUpdates = QFlags<ViewUpdate>;
 Q_DECLARE_OPERATORS_FOR_FLAGS(ViewUpdates)
 
-// A message for the user: a message-table key shown in a box titled `title` (the file path).
+// A message for the user: a message-table key shown in a box titled `title` (the file path),
+// with `line` (why, in the user's language) on a line of its own when there is one.
 struct Notice {
     enum Kind { Warning, Information };
     Kind kind = Warning;
     int message = 0; // MSGn
     QString title;
+    std::optional<QString> line;
 };
 
 struct CommandResult {
@@ -52,11 +55,11 @@ struct CommandResult {
     ViewUpdates updates;
     QList<Notice> notices;
 
-    void warn(int message, const QString& title) {
-        notices.append({Notice::Warning, message, title});
+    void warn(int message, const QString& title, std::optional<QString> line = std::nullopt) {
+        notices.append({Notice::Warning, message, title, std::move(line)});
     }
     void inform(int message, const QString& title) {
-        notices.append({Notice::Information, message, title});
+        notices.append({Notice::Information, message, title, std::nullopt});
     }
 };
 

@@ -123,7 +123,7 @@ bool FrmMain::SetFile2(const QString& path) {
     feedback.pumpEvents = [] { platform().processEvents(); };
     const OpenResult opened = m_doc.Open(path, ContextOf(program()), feedback);
     if (!opened) {
-        FailOpen(opened.stage);
+        FailOpen(opened);
         return false;
     }
     const MeasurementRecord& r = m_doc.record();
@@ -155,8 +155,12 @@ bool FrmMain::SetFile2(const QString& path) {
     return true;
 }
 
-void FrmMain::FailOpen(const QString& stage) {
-    platform().messageBox(stage + message(21), m_doc.record().FilePath, MsgIcon::Warning);
+void FrmMain::FailOpen(const OpenResult& why) {
+    QString text = why.stage + message(21);
+    // The reader's reason on a line of its own.
+    if (const QString line = FailureLine(why.read, program().settings.Language); !line.isEmpty())
+        text += QLatin1Char('\n') + line;
+    platform().messageBox(text, m_doc.record().FilePath, MsgIcon::Warning);
     if (m_doc.record().ProgressShown == FlagTrue)
         platform().progress().close();
     m_doc.record().Modified = 0;
@@ -240,8 +244,9 @@ void FrmMain::Show(const CommandResult& result) {
     if (u & ViewUpdate::PlaceCursor)
         PlaceCursor(m_doc.state().CursorColumn, m_doc.state().CursorRow);
     for (const Notice& n : result.notices)
-        platform().messageBox(message(n.message), n.title,
-                              n.kind == Notice::Warning ? MsgIcon::Warning : MsgIcon::Information);
+        platform().messageBox(
+            message(n.message) + (n.line ? QLatin1Char('\n') + *n.line : QString()), n.title,
+            n.kind == Notice::Warning ? MsgIcon::Warning : MsgIcon::Information);
 }
 
 void FrmMain::ShowRefreshedImage() {

@@ -82,7 +82,8 @@ public:
     void PlaceCursor(int x, int y);
     // An arrow key over the radargram.
     void CursorKey(int key, Qt::KeyboardModifiers modifiers);
-    // Save As (menu2 item 3): 0 done, 1 failed, 2 cancelled.
+    // Save (menu2 item 2) and Save As (item 3): 0 done, 1 failed, 2 cancelled.
+    void SaveCommand() { Show(m_doc.SaveCommand()); }
     int SaveAsCommand(bool quiet);
 
 protected:
@@ -94,7 +95,7 @@ private:
     void buildMenus();
     void SyncMenuStates();
     void PermittivityDialog();
-    void FailOpen(const QString& stage);
+    void FailOpen(const OpenResult& why);
     void LoadView();
     void UpdateWindowCaption();
     void ShowRefreshedImage();

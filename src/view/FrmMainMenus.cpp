@@ -103,7 +103,7 @@ void FrmMain::RunCommand(const ViewCommand& c) {
         if (m_host)
             (m_host->*c.host)();
     } else if (c.window == WindowCommand::Save) {
-        Show(m_doc.SaveCommand());
+        SaveCommand();
     } else if (c.window == WindowCommand::SaveAs) {
         SaveAsCommand(false);
     } else if (c.window == WindowCommand::Close) {

@@ -33,7 +33,7 @@ QString plainNumber(const QString& v) {
 OpenResult MeasurementDocument::Open(const QString& path, const DocumentContext& ctx,
                                      const LoadFeedback& feedback) {
     if (!ctx.complete())
-        return {false, {}, QStringLiteral("the document has no settings or tables")};
+        return {false, {}, QStringLiteral("the document has no settings or tables"), {}};
     m_ctx = ctx;
     m_maxTraces = ctx.MaxTraces;
     m_rec = MeasurementRecord{};
@@ -61,7 +61,8 @@ OpenResult MeasurementDocument::Open(const QString& path, const DocumentContext&
             UpdateReadouts();
             DrawColorBar();
         } else {
-            result = {false, m_rec.LoadStage, QStringLiteral("the file could not be shown")};
+            // Read, but not shown: the reader has nothing to add to the user's message.
+            result = {false, m_rec.LoadStage, QStringLiteral("the file could not be shown"), {}};
         }
     }
     m_progress = {};

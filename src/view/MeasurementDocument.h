@@ -191,7 +191,7 @@ private:
     bool refreshInto(CommandResult& result, RefreshSteps steps);
     CursorScene sceneIn(const Viewport& v) const;
     CursorMove takeMove(const CursorScene& s, Viewport& v, CursorMove m);
-    bool writeRecord(const QString& path);
+    bool writeRecord(const QString& path, CommandResult& result);
 
     DocumentContext m_ctx;
     int16_t m_maxTraces = 6000;

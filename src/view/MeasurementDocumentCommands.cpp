@@ -278,19 +278,20 @@ CommandResult MeasurementDocument::SetDielectric(double er, int item) {
 
 // ---- Saving ---------------------------------------------------------------------------------
 
-bool MeasurementDocument::writeRecord(const QString& path) {
-    QString error;
-    return m_rec.is940() ? WriteZvx(m_rec, path, &error) : WriteRdd(m_rec, path, &error);
+// Writes the record; a failure is told with MSG2 and, on a line of its own, why.
+bool MeasurementDocument::writeRecord(const QString& path, CommandResult& result) {
+    const WriteResult written = m_rec.is940() ? WriteZvx(m_rec, path) : WriteRdd(m_rec, path);
+    if (!written) {
+        result.ok = false;
+        result.warn(MsgSaveFailed, m_rec.FilePath, FailureLine(written, m_ctx.settings->Language));
+    }
+    return written.ok;
 }
 
 CommandResult MeasurementDocument::SaveInPlace() {
     CommandResult res;
-    if (writeRecord(m_rec.FilePath)) {
+    if (writeRecord(m_rec.FilePath, res))
         m_rec.Modified = 0;
-    } else {
-        res.ok = false;
-        res.warn(MsgSaveFailed, m_rec.FilePath);
-    }
     return res;
 }
 
@@ -306,11 +307,8 @@ CommandResult MeasurementDocument::SaveCommand() {
 
 CommandResult MeasurementDocument::SaveAs(const QString& path, bool quiet) {
     CommandResult res;
-    if (!writeRecord(path)) {
-        res.ok = false;
-        res.warn(MsgSaveFailed, m_rec.FilePath);
+    if (!writeRecord(path, res))
         return res;
-    }
     SetRecordPath(m_rec, path);
     res.updates |= ViewUpdate::Caption;
     m_marks.SaveEnabled = true;

@@ -100,8 +100,8 @@ TEST(Markers, AMarkIsUsedWhereverInUseIsSet) {
     EXPECT_EQ(numbersShown(r), (std::vector<int>{3, 5}));
     test::Scratch dir;
     const QString path = dir.path(QStringLiteral("MARKS.ZVX"));
-    QString error;
-    ASSERT_TRUE(WriteZvx(r, path, &error)) << error.toStdString();
+    const WriteResult written = WriteZvx(r, path);
+    ASSERT_TRUE(written.ok) << written.reason.toStdString();
     MeasurementRecord back;
     back.FilePath = path;
     back.FileName = QStringLiteral("MARKS.ZVX");

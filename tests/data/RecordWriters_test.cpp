@@ -9,6 +9,7 @@
 #include "platform/FileSave.h"
 #include "scangen/Scene.h"
 #include "scangen/Writers.h"
+#include "view/DisplayDefaults.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,8 +3,6 @@
 
 #include "view/DocumentFixtures.h"
 
-#include "config/SettingOverrides.h"
-
 #include <QFile>
 #include <QProcess>
 
@@ -39,8 +37,11 @@ TEST_F(RbinfoRender, WritesTheDocumentsRadargramWithTheSettingsGiven) {
         ASSERT_EQ(rbinfo(args << file), 0) << name;
 
         QString error;
-        ASSERT_TRUE(ReadSettings(settings, settingsFilePath(), &error)) << error.toStdString();
-        ASSERT_TRUE(ApplySettingOverrides(settings, overrides, &error)) << error.toStdString();
+        ASSERT_TRUE(ReadSettings(settings, settingsFilePath(), nullptr, &error))
+            << error.toStdString();
+        for (const QString& o : overrides)
+            ASSERT_TRUE(ApplySetting(settings, o.section('=', 0, 0), o.section('=', 1), &error))
+                << error.toStdString();
         auto doc = open(file);
         const QImage expected = doc->RadargramImage();
         ASSERT_EQ(expected.width(), doc->record().TraceCount / 2) << name; // a wide range

@@ -532,13 +532,17 @@ int render(const QString& out, const QStringList& overrides, const QString& path
     LanguageTables language;
     CalibrationTables tables;
     QString error;
-    if (!ReadSettings(settings, settingsFilePath(), &error) ||
+    std::vector<IgnoredSetting> ignored;
+    if (!ReadSettings(settings, settingsFilePath(), &ignored, &error) ||
         !applyOverrides(settings, overrides, &error) ||
         !ReadLanguage(language, languageFilePath(settings.Language), &error) ||
         !LoadCalibrationTables(tables, systemDataDir(), &error)) {
         std::fprintf(stderr, "rbinfo: %s\n", error.toUtf8().constData());
         return 2;
     }
+    if (!ignored.empty())
+        std::fprintf(stderr, "rbinfo: %s\n",
+                     IgnoredSettingsMessage(ignored, QStringLiteral("EN")).toUtf8().constData());
     DocumentContext ctx;
     ctx.settings = &settings;
     ctx.language = &language;
