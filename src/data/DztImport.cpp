@@ -1,8 +1,8 @@
 #include "data/DztImport.h"
 
 #include "base/DateText.h"
+#include "base/DepthModel.h"
 #include "base/Numeric.h"
-#include "config/DepthModel.h"
 #include "data/DoubleDensity.h"
 #include "data/Family.h"
 #include "data/FileOpen.h"

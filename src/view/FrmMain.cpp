@@ -3,6 +3,7 @@
 #include "base/PathNames.h"
 #include "config/Program.h"
 #include "platform/Platform.h"
+#include "view/DztOpenQuestions.h"
 #include "view/InfoPanelWidget.h"
 #include "view/PictureBoxWidget.h"
 #include "view/ViewHost.h"
@@ -121,6 +122,8 @@ bool FrmMain::SetFile2(const QString& path) {
         }
     };
     feedback.pumpEvents = [] { platform().processEvents(); };
+    const DztImportOptions dzt = DztOpenQuestions(path, program().settings);
+    feedback.dztOptions = &dzt;
     const OpenResult opened = m_doc.Open(path, ContextOf(program()), feedback);
     if (!opened) {
         FailOpen(opened);
@@ -160,7 +163,8 @@ void FrmMain::FailOpen(const OpenResult& why) {
     // The reader's reason on a line of its own.
     if (const QString line = FailureLine(why.read, program().settings.Language); !line.isEmpty())
         text += QLatin1Char('\n') + line;
-    platform().messageBox(text, m_doc.record().FilePath, MsgIcon::Warning);
+    if (!why.read.cancelled) // a question the user cancelled needs no message
+        platform().messageBox(text, m_doc.record().FilePath, MsgIcon::Warning);
     if (m_doc.record().ProgressShown == FlagTrue)
         platform().progress().close();
     m_doc.record().Modified = 0;

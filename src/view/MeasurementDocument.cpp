@@ -51,6 +51,8 @@ OpenResult MeasurementDocument::Open(const QString& path, const DocumentContext&
     read.MaxTraces = &m_maxTraces;
     read.progress = feedback.progress;
     read.pumpEvents = feedback.pumpEvents;
+    read.dztOptions = feedback.dztOptions;
+    read.dztFigures = feedback.dztFigures;
     m_progress = feedback.progress;
     OpenResult result = ReadMeasurementPath(m_rec, path, read, feedback.kindKnown);
     if (result) {

@@ -28,11 +28,15 @@
 namespace rebar {
 
 // What the window wants to hear while a file loads: kindKnown once the file kind is known (the
-// progress dialog shows from here on), progress percentages, and turns to let events run.
+// progress dialog shows from here on), progress percentages, and turns to let events run; and
+// for a DZT file how its import asks for a channel and a pitch and where its figures go (null:
+// channel 1, no pitch, no figures).
 struct LoadFeedback {
     std::function<void()> kindKnown;
     ProgressFn progress;
     std::function<void()> pumpEvents;
+    const DztImportOptions* dztOptions = nullptr;
+    DztImportFigures* dztFigures = nullptr;
 };
 
 // The view state a document keeps beside its record.

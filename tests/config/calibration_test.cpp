@@ -2,8 +2,8 @@
 // loading (mirrored columns, doubled tables, half STC, symmetric level columns), the physical
 // sense of the generated values, and every way a damaged table folder fails the load.
 
+#include "base/DepthModel.h"
 #include "config/CalibrationTables.h"
-#include "config/DepthModel.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

@@ -3,7 +3,7 @@
 // and pitch questions, the gain, the time window, the record's header and its save.
 #include "ReaderFixtures.h"
 #include "base/DateText.h"
-#include "config/DepthModel.h"
+#include "base/DepthModel.h"
 #include "data/DztImport.h"
 #include "data/RddReader.h"
 #include "data/RecordWriters.h"

@@ -5,7 +5,7 @@
 #include "scangen/Writers.h"
 #include "support/TestSupport.h"
 
-#include "config/DepthModel.h"
+#include "base/DepthModel.h"
 
 #include <gtest/gtest.h>
 

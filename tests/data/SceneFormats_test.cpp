@@ -1,7 +1,7 @@
 // Every format scangen writes, read back by the program's readers: the header values, the
 // marks and the echo of a bar where the physics puts it.
 #include "ReaderFixtures.h"
-#include "config/DepthModel.h"
+#include "base/DepthModel.h"
 #include "scangen/Scene.h"
 #include "scangen/Writers.h"
 

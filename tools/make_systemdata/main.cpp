@@ -6,7 +6,7 @@
 // output is deterministic; the values are ours and are chosen as follows.
 //
 // Depth. Every depth the program shows comes from these tables, so they follow one physical
-// model, DepthModel (config/DepthModel.h): double-density sample s lies at t = s / 128 ns, the
+// model, DepthModel (base/DepthModel.h): double-density sample s lies at t = s / 128 ns, the
 // concrete surface at t0 = 0.25 ns (double-density sample 32), and an echo at t > t0 lies
 // c (t - t0) / 2 / sqrt(er) deep, c = 299.792458 mm/ns; earlier samples have depth 0. The 730
 // binary tables hold double-density samples 1..1024 (t up to 8 ns). The 940 CSVs hold one value
@@ -47,9 +47,9 @@
 // the 730 gradation shows at level L. The program's mirrored columns 10 and 11 then equal the
 // 730 reversed mono tables on the same levels.
 
+#include "base/DepthModel.h"
 #include "base/Numeric.h"
 #include "config/CalibrationTables.h"
-#include "config/DepthModel.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #include "scangen/Scene.h"
 
-#include "config/DepthModel.h"
+#include "base/DepthModel.h"
 
 #include <algorithm>
 #include <cmath>
