@@ -1,7 +1,7 @@
 #include "config/IniStore.h"
 
+#include "base/FileSave.h"
 #include "base/TextEncoding.h"
-#include "platform/FileSave.h"
 
 #include <QFile>
 #include <QStringDecoder>

@@ -1,10 +1,10 @@
 #include "data/RecordWriters.h"
 
 #include "base/DateText.h"
+#include "base/FileSave.h"
 #include "base/Numeric.h"
 #include "base/TextEncoding.h"
 #include "data/Markers.h"
-#include "platform/FileSave.h"
 
 #include <climits>
 #include <cmath>

@@ -4,9 +4,9 @@
 #include "AppFixture.h"
 
 #include "app/frmDefaultSet.h"
+#include "base/FileSave.h"
 #include "config/IniStore.h"
 #include "config/SystemPaths.h"
-#include "platform/FileSave.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

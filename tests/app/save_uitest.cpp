@@ -2,7 +2,7 @@
 
 #include "AppFixture.h"
 
-#include "platform/FileSave.h"
+#include "base/FileSave.h"
 
 #include <QAction>
 #include <QFile>

@@ -1,9 +1,9 @@
 // The settings store: INI access with the platform's rules and the key table of Default.ini.
 
+#include "base/FileSave.h"
 #include "config/IniStore.h"
 #include "config/Settings.h"
 #include "data/FileOpen.h"
-#include "platform/FileSave.h"
 #include "support/TestSupport.h"
 #include "view/DisplayDefaults.h"
 

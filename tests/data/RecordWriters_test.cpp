@@ -3,10 +3,10 @@
 
 #include "ReaderFixtures.h"
 #include "base/DateText.h"
+#include "base/FileSave.h"
 #include "data/DztImport.h"
 #include "data/RecordWriters.h"
 #include "data/ZvxReader.h"
-#include "platform/FileSave.h"
 #include "scangen/Scene.h"
 #include "scangen/Writers.h"
 #include "view/DisplayDefaults.h"

@@ -1,7 +1,7 @@
 // Saving a whole file: a failure leaves the old file as it was, a success leaves exactly the new
 // bytes with the old file's permissions and owner.
 
-#include "platform/FileSave.h"
+#include "base/FileSave.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "platform/FileSave.h"
+#include "base/FileSave.h"
 
 #include <QFile>
 #include <QRandomGenerator>
