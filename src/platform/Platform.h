@@ -6,6 +6,7 @@
 
 #include "base/Progress.h"
 
+#include <QImage>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -46,12 +47,29 @@ public:
     // Sets the values (as the user would) and presses button `button` (the dialog's own
     // numbering); -1 closes the dialog without a button.
     virtual void answer(int button, const QList<int>& values) = 0;
+    // The texts a dialog shows (a folder, a date), in the dialog's own order, and setting them
+    // as the user would type them; called before answer. Dialogs without texts keep these.
+    virtual QStringList dialogTexts() const { return {}; }
+    virtual void setTexts(const QStringList&) {}
 };
 
 struct FileFilter {
     QString description;
     QString patterns; // "*.RDD;*.VXD" style
 };
+
+// A picture to print as one page on one printer document.
+struct PrintJob {
+    enum Layout {
+        Fitted,           // as large as the printable area allows, portrait when the picture is
+                          // at least as high as wide, else landscape
+        SheetA4Landscape, // on an A4 sheet in landscape, scaled to the sheet's full size
+    };
+    QImage picture;
+    Layout layout = Fitted;
+    QString title; // the document name the print queue shows
+};
+enum class PrintOutcome { Printed, Cancelled, Failed };
 
 class Platform {
 public:
@@ -81,6 +99,10 @@ public:
     virtual bool anotherInstanceRunning() = 0;
     virtual bool openUrl(const QString& url) = 0;
     virtual QString tempFolder() = 0;
+    // Prints a picture after the system's print dialog (a PDF printer included).
+    virtual PrintOutcome printPicture(const PrintJob& job) = 0;
+    // Clears the clipboard and puts image on it; false when that failed.
+    virtual bool setClipboardImage(const QImage& image) = 0;
 };
 
 // The installed platform; the application and the tests set it before anything else runs.

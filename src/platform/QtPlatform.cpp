@@ -1,13 +1,17 @@
 #include "platform/QtPlatform.h"
 
 #include "platform/Frm_ProgressBar.h"
+#include "platform/QtPrinting.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QStandardPaths>
 #include <QUrl>
 #include <cstdio>
@@ -192,6 +196,31 @@ bool QtPlatform::openUrl(const QString& url) {
 
 QString QtPlatform::tempFolder() {
     return QDir::tempPath();
+}
+
+PrintOutcome QtPlatform::printPicture(const PrintJob& job) {
+    if (m_headless) {
+        std::fprintf(stderr, "[print] %s: no printer in a headless run\n",
+                     job.title.toUtf8().constData());
+        return PrintOutcome::Cancelled;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    SetUpPrinter(printer, job);
+    QPrintDialog dialog(&printer, m_parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return PrintOutcome::Cancelled;
+    return PrintPictureOn(printer, job);
+}
+
+bool QtPlatform::setClipboardImage(const QImage& image) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
+        return false;
+    clipboard->clear();
+    if (image.isNull())
+        return false;
+    clipboard->setImage(image);
+    return true;
 }
 
 } // namespace rebar

@@ -40,6 +40,8 @@ public:
     bool anotherInstanceRunning() override;
     bool openUrl(const QString& url) override;
     QString tempFolder() override;
+    PrintOutcome printPicture(const PrintJob& job) override;
+    bool setClipboardImage(const QImage& image) override;
 
 private:
     bool m_headless = false;

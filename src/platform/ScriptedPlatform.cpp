@@ -62,17 +62,39 @@ std::optional<QString> ScriptedPlatform::inputBox(const QString&, const QString&
 }
 
 void ScriptedPlatform::runDialog(ModalDialog& dialog) {
-    dialogs.push_back({dialog.dialogName(), dialog.dialogValues()});
+    dialogs.push_back({dialog.dialogName(), dialog.dialogValues(), dialog.dialogTexts()});
     DialogAnswer a;
     if (!dialogAnswers.empty()) {
         a = dialogAnswers.front();
         dialogAnswers.pop_front();
+    }
+    if (!dialogTexts.empty()) {
+        if (!dialogTexts.front().isEmpty())
+            dialog.setTexts(dialogTexts.front());
+        dialogTexts.pop_front();
     }
     dialog.answer(a.button, a.values.isEmpty() ? dialog.dialogValues() : a.values);
 }
 
 QString ScriptedPlatform::tempFolder() {
     return temp.isEmpty() ? QDir::tempPath() : temp;
+}
+
+PrintOutcome ScriptedPlatform::printPicture(const PrintJob& job) {
+    printed.push_back(job);
+    if (printAnswers.empty())
+        return PrintOutcome::Printed;
+    const PrintOutcome a = printAnswers.front();
+    printAnswers.pop_front();
+    return a;
+}
+
+bool ScriptedPlatform::setClipboardImage(const QImage& image) {
+    clipboard = QImage();
+    if (clipboardFails)
+        return false;
+    clipboard = image;
+    return true;
 }
 
 } // namespace rebar

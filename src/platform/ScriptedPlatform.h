@@ -51,6 +51,7 @@ public:
     struct DialogShown {
         QString name;
         QList<int> values;
+        QStringList texts;
     };
 
     MsgAnswer messageBox(const QString& text, const QString& title, MsgIcon icon,
@@ -72,6 +73,8 @@ public:
         return true;
     }
     QString tempFolder() override;
+    PrintOutcome printPicture(const PrintJob& job) override;
+    bool setClipboardImage(const QImage& image) override;
 
     // Script
     std::deque<MsgAnswer> answers;                      // message boxes
@@ -80,6 +83,11 @@ public:
     std::deque<std::optional<QString>> folderAnswers;
     std::deque<std::optional<QString>> inputAnswers;
     std::deque<DialogAnswer> dialogAnswers; // modal dialogs; none left: closed without a button
+    // The texts the dialogs are given before their answer, one entry per dialog run (none left
+    // or empty: the dialog's own texts stay).
+    std::deque<QStringList> dialogTexts;
+    std::deque<PrintOutcome> printAnswers; // none left: printed
+    bool clipboardFails = false;
     bool otherInstance = false;
     bool echoToStderr = false;
     QString temp;
@@ -88,6 +96,8 @@ public:
     QList<Message> messages;
     QList<DialogShown> dialogs;
     QStringList openedUrls;
+    QList<PrintJob> printed; // every job the print dialog was shown for
+    QImage clipboard;
     int eventPumps = 0;
     ScriptedProgress m_progress;
 };
