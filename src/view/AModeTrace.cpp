@@ -42,6 +42,12 @@ bool sampleOfRow(const Matrix<T>& full, const Matrix<T>& x2, int trace, int row,
 
 } // namespace
 
+bool AModeValueOfRow(const MeasurementRecord& r, int trace, int row, int& value) {
+    const bool half = r.CoverMagnification != 0;
+    return r.is940() ? sampleOfRow(r.Work940, r.Work940x2, trace, row, r.ViewRange, half, value)
+                     : sampleOfRow(r.Work730, r.Work730x2, trace, row, r.ViewRange, half, value);
+}
+
 void DrawAModeTrace(const MeasurementRecord& r, int column, QImage& picture) {
     picture.fill(Qt::white);
     const bool f940 = r.is940();
@@ -53,9 +59,7 @@ void DrawAModeTrace(const MeasurementRecord& r, int column, QImage& picture) {
     points.reserve(rows);
     for (int i = 1; i <= rows; ++i) {
         int v = 0;
-        const bool ok = f940 ? sampleOfRow(r.Work940, r.Work940x2, trace, i, r.ViewRange, half, v)
-                             : sampleOfRow(r.Work730, r.Work730x2, trace, i, r.ViewRange, half, v);
-        if (!ok)
+        if (!AModeValueOfRow(r, trace, i, v))
             break;
         // 730: the 12-bit value scaled so that zero echo (2048) lands on x = 64.
         const int x =
