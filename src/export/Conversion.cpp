@@ -98,9 +98,14 @@ FileConversion ConvertFile(const QString& path, const DocumentContext& ctx,
         return fc;
     }
     fc.opened = true;
+    // The outputs are named after the file listed, also when the record took another name (an
+    // imported DZT file becomes an RDD record).
+    ExportTarget named = target;
+    if (named.Name == QLatin1String("def"))
+        named.Name = DefaultExportName(QFileInfo(path).fileName());
     ExportOutcome out;
     QImage pics;
-    fc.ok = SaveJPG(doc, options.picture, target, run, pics, &out);
+    fc.ok = SaveJPG(doc, options.picture, named, run, pics, &out);
     fc.written = out.written;
     fc.reason = out.reason;
     fc.workbookError = out.workbookError;

@@ -12,6 +12,7 @@
 // workbook always keeps what succeeded: a file that fails adds nothing, and the run finishes the
 // workbook when its last file has gone, whichever file that was.
 
+#include "data/DztImport.h"
 #include "export/Composition.h"
 #include "export/JpegExport.h"
 #include "view/MeasurementDocument.h"

@@ -1,0 +1,180 @@
+// The conversions of many files: the folder's file list, a broken file among good ones, the
+// order of the results, the common workbook that keeps what succeeded, the batch conversion of
+// the open views (visited, first failure, the last open view), and the headless converter.
+
+#include "export/Conversion.h"
+
+#include "export/DataWorkbook.h"
+#include "scangen/DztWriter.h"
+#include "view/DocumentFixtures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+
+using namespace rebar;
+using namespace rebar::test;
+
+namespace {
+
+class Conversion : public DocumentTest {
+protected:
+    void SetUp() override {
+        in = scratch.path(QStringLiteral("in"));
+        out = scratch.path(QStringLiteral("out"));
+        ASSERT_TRUE(QDir().mkpath(in));
+        ASSERT_TRUE(QDir().mkpath(out));
+    }
+    QString file(const QString& name, scangen::Format f, int traces = 500) {
+        return write(QStringLiteral("in/") + name, f, scene(traces));
+    }
+    QString broken(const QString& name) {
+        const QString p = in + QLatin1Char('/') + name;
+        QFile f(p);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(700, 'x'));
+        return p;
+    }
+    ConversionOptions options(int16_t form, bool one = false) {
+        ConversionOptions o = ConversionOptionsFrom(settings, out, one, QDate(2024, 1, 2));
+        o.PrintingForm = form;
+        return o;
+    }
+    QStringList outputs() const { return QDir(out).entryList(QDir::Files, QDir::Name); }
+    QString in, out;
+};
+
+int convert(const QStringList& args, QByteArray* output = nullptr) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(binDir() + QStringLiteral("/rebarscope-convert"), args);
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit)
+        return -1;
+    if (output)
+        *output = p.readAll();
+    return p.exitCode();
+}
+
+} // namespace
+
+TEST(ConversionFiles, ListsEveryMeasurementFormatInAnyCase) {
+    for (const char* yes : {"A.RDD", "b.rdd", "C.VXD", "D.ZVX", "E.dzt", "T0001.TX0", "x.ab9"})
+        EXPECT_TRUE(IsConversionFile(QString::fromLatin1(yes))) << yes;
+    for (const char* no : {"A.jpg", "B.csv", "RDD", ".RDD", "C.TXT", "D.xlsx", "E.ABX"})
+        EXPECT_FALSE(IsConversionFile(QString::fromLatin1(no))) << no;
+}
+
+TEST_F(Conversion, BrokenFileIsReportedAndTheOthersAreWrittenInOrder) {
+    const QStringList paths = {file("A.RDD", scangen::Format::Rdd), broken("B.RDD"),
+                               file("C.ZVX", scangen::Format::Zvx),
+                               file("D.RDD", scangen::Format::Rdd)};
+    EXPECT_EQ(ConversionFiles(in), QStringList({"A.RDD", "B.RDD", "C.ZVX", "D.RDD"}));
+    std::vector<int> seen;
+    const ConversionSummary s =
+        ConvertFilesInParallel(paths, context(), options(FormJpegCsv), 2, DztImportOptions{},
+                               [&](int i, const FileConversion&) { seen.push_back(i); });
+    ASSERT_EQ(s.files.size(), 4u);
+    EXPECT_EQ(seen.size(), 4u);
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(s.files[i].path, paths[static_cast<int>(i)]);
+    EXPECT_FALSE(s.files[1].opened);
+    EXPECT_FALSE(s.files[1].reason.isEmpty());
+    EXPECT_TRUE(s.anyOpenFailed);
+    EXPECT_FALSE(s.anyExportFailed);
+    EXPECT_EQ(s.exported(), 3);
+    // The scenes carry markers: a CSV beside every JPEG.
+    EXPECT_EQ(outputs(), QStringList({"A_RDD.csv", "A_RDD.jpg", "C_ZVX.csv", "C_ZVX.jpg",
+                                      "D_RDD.csv", "D_RDD.jpg"}));
+    // The files in order give the same outputs.
+    const ConversionSummary o = ConvertFilesInOrder(paths, context(), options(FormJpeg));
+    EXPECT_EQ(o.exported(), 3);
+    EXPECT_TRUE(o.anyOpenFailed);
+}
+
+TEST_F(Conversion, CommonWorkbookKeepsWhatSucceededWhenTheLastFileFails) {
+    const QStringList paths = {file("A.RDD", scangen::Format::Rdd), broken("B.RDD"),
+                               file("C.RDD", scangen::Format::Rdd), broken("Z.RDD")};
+    for (bool parallel : {false, true}) {
+        const ConversionSummary s =
+            parallel ? ConvertFilesInParallel(paths, context(), options(FormWorkbook, true), 2, {})
+                     : ConvertFilesInOrder(paths, context(), options(FormWorkbook, true));
+        EXPECT_EQ(s.exported(), 2);
+        ASSERT_FALSE(s.commonWorkbook.isEmpty()) << s.commonWorkbookError.toStdString();
+        EXPECT_TRUE(QFile::exists(s.commonWorkbook));
+        // A date-time stamp of digits, and a second run in the same second takes another name.
+        const QString base = QFileInfo(s.commonWorkbook).completeBaseName();
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{14}(_\\d+)?$")).match(base).hasMatch())
+            << base.toStdString();
+    }
+    const QStringList books = outputs().filter(QStringLiteral(".xlsx"));
+    EXPECT_EQ(books.size(), 2) << books.join(' ').toStdString();
+}
+
+TEST_F(Conversion, TimeBasedDztNeedsAPitch) {
+    scangen::DztOutput o;
+    o.byTime = true;
+    const QString dzt = in + QStringLiteral("/LINE.DZT");
+    QString error;
+    ASSERT_TRUE(scangen::writeDzt(scene(300), o, dzt, &error)) << error.toStdString();
+    DztImportOptions dztOptions;
+    dztOptions.channel = 1;
+    ConversionSummary s =
+        ConvertFilesInParallel({dzt}, context(), options(FormJpeg), 1, dztOptions);
+    ASSERT_EQ(s.files.size(), 1u);
+    EXPECT_FALSE(s.files[0].ok);
+    EXPECT_FALSE(s.files[0].reason.isEmpty());
+    dztOptions.pitchMm = 2.5;
+    s = ConvertFilesInParallel({dzt}, context(), options(FormJpeg), 1, dztOptions);
+    EXPECT_TRUE(s.files[0].ok) << s.files[0].reason.toStdString();
+    EXPECT_EQ(outputs(), QStringList{"LINE_DZT.jpg"}); // named after the file listed
+}
+
+TEST_F(Conversion, OpenViewsStopAtTheFirstFailureAndTheLastOpenViewFinishesTheWorkbook) {
+    auto a = open(file("A.RDD", scangen::Format::Rdd));
+    auto b = open(file("B.ZVX", scangen::Format::Zvx));
+    auto c = open(file("C.RDD", scangen::Format::Rdd));
+    // Slots 1, 3 and 4 hold views; the last slot (5) is empty.
+    std::vector<MeasurementDocument*> views = {nullptr, a.get(), nullptr,
+                                               b.get(), c.get(), nullptr};
+    std::vector<int> bar, visited;
+    BatchConversion r = ConvertOpenViews(
+        views, options(FormWorkbook, true), [&](int p) { bar.push_back(p); },
+        [&](int slot, const FileConversion&) { visited.push_back(slot); });
+    EXPECT_TRUE(r.AllOk);
+    EXPECT_EQ(r.exported, 3);
+    EXPECT_EQ(visited, std::vector<int>({1, 3, 4}));
+    EXPECT_EQ(bar, std::vector<int>({20, 40, 60, 80, 100, 100}));
+    EXPECT_FALSE(r.commonWorkbook.isEmpty()) << r.commonWorkbookError.toStdString();
+
+    // A view whose picture cannot be composed stops the run; the views before it are written.
+    QDir(out).removeRecursively();
+    QDir().mkpath(out);
+    b->record().ViewRange = 9;
+    visited.clear();
+    r = ConvertOpenViews(views, options(FormJpeg), {},
+                         [&](int slot, const FileConversion&) { visited.push_back(slot); });
+    EXPECT_FALSE(r.AllOk);
+    EXPECT_EQ(r.failedSlot, 3);
+    EXPECT_EQ(visited, std::vector<int>({1, 3}));
+    EXPECT_EQ(outputs(), QStringList{"A_RDD.jpg"});
+}
+
+TEST_F(Conversion, ConverterWritesAFolderAndReportsTheBrokenFile) {
+    file("A.RDD", scangen::Format::Rdd, 2000);
+    file("B.ZVX", scangen::Format::Zvx, 3000);
+    broken("C.RDD");
+    QByteArray log;
+    EXPECT_EQ(convert({in, "--to", out, "--form", "jpeg+csv", "--threads", "2"}, &log), 1);
+    EXPECT_TRUE(log.contains("failed ")) << log.toStdString();
+    EXPECT_TRUE(log.contains("C.RDD")) << log.toStdString();
+    EXPECT_TRUE(log.contains("2 of 3 files converted")) << log.toStdString();
+    EXPECT_EQ(outputs(), QStringList({"A_RDD.csv", "A_RDD.jpg", "B_ZVX.csv", "B_ZVX.jpg"}));
+
+    // Everything written: status 0. Bad arguments: 2.
+    QFile::remove(in + QStringLiteral("/C.RDD"));
+    EXPECT_EQ(convert({in, "--to", out, "--form", "jpeg"}), 0);
+    EXPECT_EQ(convert({in, "--to", out, "--form", "png"}), 2);
+    EXPECT_EQ(convert({in, "--to", out, "--form", "jpeg", "--one-workbook"}), 2);
+    EXPECT_EQ(convert({in}), 2);
+}

@@ -1,0 +1,213 @@
+// rebarscope-convert: the folder conversion without a window. Every measurement file named (or
+// found in a folder named) is opened as a document, composed and written as the settings'
+// print options and the output form choose, in parallel over the machine's cores; a common
+// workbook still takes its views in file order.
+//
+//   rebarscope-convert SRC... --to DIR [--form jpeg|jpeg+csv|workbook] [--one-workbook]
+//                      [--setting Key=Value]... [--channel N] [--pitch MM] [--threads N]
+//
+// Exit status: 0 everything written, 1 a file failed, 2 bad arguments or program data.
+
+#include "config/CalibrationTables.h"
+#include "config/LanguageTables.h"
+#include "config/Settings.h"
+#include "config/SystemPaths.h"
+#include "data/DztImport.h"
+#include "export/Conversion.h"
+
+#include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <cstdio>
+#include <thread>
+#include <unistd.h>
+
+using namespace rebar;
+
+namespace {
+
+const char* Usage =
+    "usage: rebarscope-convert SRC... --to DIR [--form jpeg|jpeg+csv|workbook] [--one-workbook]\n"
+    "                          [--setting Key=Value]... [--channel N] [--pitch MM] [--threads N]\n"
+    "  SRC      measurement files (RDD, VXD, ZVX, text data *.??0..9, DZT) or folders of them\n"
+    "  --to     the folder written to (created when missing)\n"
+    "  --form   jpeg+csv: a JPEG and, with markers, a marker CSV (default: the settings' form);\n"
+    "           jpeg: the JPEG only; workbook: a workbook per file\n"
+    "  --one-workbook   with --form workbook: one common workbook of every file\n"
+    "  --setting        a settings key (e.g. AModePrint=0) for this run\n"
+    "  --channel N      the channel of multi-channel DZT files (default 1)\n"
+    "  --pitch MM       the scan distance of time-based DZT files (without it they fail)\n"
+    "  --threads N      worker threads (default: the machine's cores)\n";
+
+int fail(const QString& text) {
+    std::fprintf(stderr, "rebarscope-convert: %s\n", text.toUtf8().constData());
+    return 2;
+}
+
+QByteArray local(const QString& s) {
+    return QDir::toNativeSeparators(s).toUtf8();
+}
+
+bool number(const QString& text, double& out) {
+    bool ok = false;
+    out = text.toDouble(&ok);
+    return ok && std::isfinite(out);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen"); // no display needed: text is drawn in memory
+    QGuiApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+
+    QStringList sources, overrides;
+    QString destination, form;
+    bool oneWorkbook = false;
+    int threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    DztImportOptions dzt;
+    dzt.channel = 1;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        auto value = [&](QString& out) {
+            if (i + 1 >= args.size())
+                return false;
+            out = args[++i];
+            return true;
+        };
+        QString v;
+        double n = 0;
+        if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
+            std::fputs(Usage, stdout);
+            return 0;
+        } else if (a == QLatin1String("--to")) {
+            if (!value(destination))
+                return fail(QStringLiteral("--to needs a folder"));
+        } else if (a == QLatin1String("--form")) {
+            if (!value(form) ||
+                (form != QLatin1String("jpeg") && form != QLatin1String("jpeg+csv") &&
+                 form != QLatin1String("workbook")))
+                return fail(QStringLiteral("--form is jpeg, jpeg+csv or workbook"));
+        } else if (a == QLatin1String("--one-workbook")) {
+            oneWorkbook = true;
+        } else if (a == QLatin1String("--setting")) {
+            if (!value(v) || !v.contains(QLatin1Char('=')))
+                return fail(QStringLiteral("--setting needs Key=Value"));
+            overrides << v;
+        } else if (a == QLatin1String("--channel")) {
+            if (!value(v) || !number(v, n) || n < 1 || n > 64 || n != std::floor(n))
+                return fail(QStringLiteral("--channel needs a channel number from 1"));
+            dzt.channel = static_cast<int>(n);
+        } else if (a == QLatin1String("--pitch")) {
+            if (!value(v) || !number(v, n) || n <= 0 || n > 10000)
+                return fail(QStringLiteral("--pitch needs a distance in mm above 0"));
+            dzt.pitchMm = n;
+        } else if (a == QLatin1String("--threads")) {
+            if (!value(v) || !number(v, n) || n < 1 || n > 256 || n != std::floor(n))
+                return fail(QStringLiteral("--threads needs a count from 1"));
+            threads = static_cast<int>(n);
+        } else if (a.startsWith(QLatin1String("--"))) {
+            std::fputs(Usage, stderr);
+            return fail(QStringLiteral("unknown option %1").arg(a));
+        } else {
+            sources << a;
+        }
+    }
+    if (sources.isEmpty() || destination.isEmpty()) {
+        std::fputs(Usage, stderr);
+        return 2;
+    }
+
+    // The files: named ones as they are, folders by the conversion's file list.
+    QStringList paths;
+    for (const QString& s : sources) {
+        const QFileInfo info(s);
+        if (info.isDir()) {
+            for (const QString& name : ConversionFiles(s))
+                paths << QDir(s).absoluteFilePath(name);
+        } else {
+            paths << info.absoluteFilePath(); // a missing file fails with its reason below
+        }
+    }
+    if (paths.isEmpty())
+        return fail(
+            QStringLiteral("no measurement files in %1").arg(sources.join(QLatin1Char(' '))));
+    if (!QDir().mkpath(destination))
+        return fail(QStringLiteral("cannot create the folder %1").arg(destination));
+    destination = QFileInfo(destination).absoluteFilePath();
+
+    Settings settings;
+    LanguageTables language;
+    CalibrationTables tables;
+    QString error;
+    std::vector<IgnoredSetting> ignored;
+    if (!ReadSettings(settings, settingsFilePath(), &ignored, &error))
+        return fail(error);
+    for (const QString& o : overrides) {
+        const qsizetype eq = o.indexOf(QLatin1Char('='));
+        if (!ApplySetting(settings, o.left(eq).trimmed(), o.mid(eq + 1).trimmed(), &error))
+            return fail(error);
+    }
+    if (!ReadLanguage(language, languageFilePath(settings.Language), &error) ||
+        !LoadCalibrationTables(tables, systemDataDir(), &error))
+        return fail(error);
+    if (!ignored.empty())
+        std::fprintf(stderr, "rebarscope-convert: %s\n",
+                     IgnoredSettingsMessage(ignored, QStringLiteral("EN")).toUtf8().constData());
+
+    DocumentContext ctx;
+    ctx.settings = &settings;
+    ctx.language = &language;
+    ctx.tables = &tables;
+    ConversionOptions options =
+        ConversionOptionsFrom(settings, destination, oneWorkbook, QDate::currentDate());
+    if (form == QLatin1String("jpeg"))
+        options.PrintingForm = FormJpeg;
+    else if (form == QLatin1String("jpeg+csv"))
+        options.PrintingForm = FormJpegCsv;
+    else if (form == QLatin1String("workbook"))
+        options.PrintingForm = FormWorkbook;
+    if (options.OneWorkbook && options.PrintingForm != FormWorkbook)
+        return fail(QStringLiteral("--one-workbook needs the workbook form"));
+
+    const bool terminal = isatty(fileno(stderr)) != 0;
+    const int n = static_cast<int>(paths.size());
+    int done = 0;
+    QElapsedTimer clock;
+    clock.start();
+    const ConversionSummary s = ConvertFilesInParallel(
+        paths, ctx, options, threads, dzt, [&](int, const FileConversion& f) {
+            ++done;
+            if (terminal)
+                std::fprintf(stderr, "\r[%d/%d] %s\033[K", done, n,
+                             QFileInfo(f.path).fileName().toUtf8().constData());
+        });
+    const double seconds = static_cast<double>(clock.elapsed()) / 1000.0;
+    if (terminal)
+        std::fputs("\r\033[K", stderr);
+
+    int failed = 0;
+    for (const FileConversion& f : s.files) {
+        if (f.ok) {
+            for (const QString& w : f.written)
+                std::printf("wrote %s\n", local(w).constData());
+        } else {
+            ++failed;
+            std::fprintf(stderr, "failed %s: %s\n", local(f.path).constData(),
+                         f.reason.toUtf8().constData());
+        }
+    }
+    if (!s.commonWorkbook.isEmpty())
+        std::printf("wrote %s\n", local(s.commonWorkbook).constData());
+    if (!s.commonWorkbookError.isEmpty()) {
+        ++failed;
+        std::fprintf(stderr, "failed the common workbook: %s\n",
+                     s.commonWorkbookError.simplified().toUtf8().constData());
+    }
+    std::printf("%d of %d files converted in %.2f s (%.1f ms per file, %d threads)\n", s.exported(),
+                n, seconds, n > 0 ? 1000.0 * seconds / n : 0.0, std::clamp(threads, 1, n));
+    return failed > 0 ? 1 : 0;
+}
