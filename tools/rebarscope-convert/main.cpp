@@ -23,6 +23,9 @@
 #include <cstdio>
 #include <thread>
 #include <unistd.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 using namespace rebar;
 
@@ -59,6 +62,13 @@ bool number(const QString& text, double& out) {
 } // namespace
 
 int main(int argc, char** argv) {
+#ifdef __GLIBC__
+    // Every document allocates matrices of tens of megabytes and frees them again. Kept in the
+    // heap rather than mapped and unmapped per file, the next file reuses them without a page
+    // fault for every page (a third of the run's time otherwise).
+    mallopt(M_MMAP_THRESHOLD, 1 << 30);
+    mallopt(M_TRIM_THRESHOLD, 1 << 30);
+#endif
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen"); // no display needed: text is drawn in memory
     QGuiApplication app(argc, argv);
