@@ -4,11 +4,13 @@
 // it turns menu clicks, mouse, keys and scrolling into calls on the document and shows what the
 // document answers. It holds no algorithm itself.
 
+#include "platform/Platform.h"
 #include "view/MeasurementDocument.h"
 #include "view/ViewCommandTable.h"
 #include "view/ViewState.h"
 
 #include <QHash>
+#include <QImage>
 #include <QWidget>
 #include <array>
 #include <vector>
@@ -85,6 +87,14 @@ public:
     // Save (menu2 item 2) and Save As (item 3): 0 done, 1 failed, 2 cancelled.
     void SaveCommand() { Show(m_doc.SaveCommand()); }
     int SaveAsCommand(bool quiet);
+    // The copy command (menu2 item 5): 0 the picture is on the clipboard, 1 it is not.
+    int CopyCommand();
+    // The two prints of Menu21_0 and the conversion of every open view (menu2 item 9).
+    PrintOutcome ScreenPrint();
+    PrintOutcome DataPrint();
+    void ConvertOpenViewsCommand();
+    // The view's export picture: what the last composition, copy or print drew.
+    const QImage& pics() const { return m_pics; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -123,6 +133,7 @@ private:
     int m_tag = 0;
     bool m_loaded = false;
     MeasurementDocument m_doc;
+    QImage m_pics;
     ViewState m_state;
     ScrollRange m_range;
 

@@ -9,6 +9,7 @@
 #include "view/frmDielectric.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMdiSubWindow>
 #include <QMenu>
 
@@ -44,6 +45,8 @@ void FrmMain::buildMenus() {
             continue;
         action->setObjectName(c.name());
         m_items.insert(c.name(), action);
+        if (c.window == WindowCommand::DataPrint)
+            action->setShortcut(QKeySequence::Print);
         if (c.kind != ViewCommand::Item || !c.built())
             continue;
         connect(action, &QAction::triggered, this, [this, &c, action](bool checked) {
@@ -110,6 +113,14 @@ void FrmMain::RunCommand(const ViewCommand& c) {
         frameWindow()->close();
     } else if (c.window == WindowCommand::PermittivityDialog) {
         PermittivityDialog();
+    } else if (c.window == WindowCommand::Copy) {
+        CopyCommand();
+    } else if (c.window == WindowCommand::ScreenPrint) {
+        ScreenPrint();
+    } else if (c.window == WindowCommand::DataPrint) {
+        DataPrint();
+    } else if (c.window == WindowCommand::ConvertOpenViews) {
+        ConvertOpenViewsCommand();
     } else if (c.window == WindowCommand::Synchronise) {
         // The mark is set for all views at once.
         if (m_host)

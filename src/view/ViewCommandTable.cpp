@@ -82,15 +82,16 @@ void fileMenu(TableBuilder& t) {
     static const char* items[] = {"開く", "上書き保存", "名前を付けて保存", "JPEG保存", "コピー",
                                   "印刷", "報告書作成", "閉じる",           "一括変換", "終了"};
     static const WindowCommand runs[] = {
-        WindowCommand::None, WindowCommand::Save, WindowCommand::SaveAs, WindowCommand::None,
-        WindowCommand::None, WindowCommand::None, WindowCommand::None,   WindowCommand::Close,
-        WindowCommand::None, WindowCommand::None};
+        WindowCommand::None, WindowCommand::Save,  WindowCommand::SaveAs,
+        WindowCommand::None, WindowCommand::Copy,  WindowCommand::None,
+        WindowCommand::None, WindowCommand::Close, WindowCommand::ConvertOpenViews,
+        WindowCommand::None};
     for (int i = 1; i <= 10; ++i) {
         if (i == 6) {
             const QString print = QStringLiteral("Menu21_0");
             t.submenu(m, a, 6, print, items[5], 18);
-            t.item(print, print, 0, u("スクリーン印刷"), 93);
-            t.item(print, print, 1, u("測定データ印刷"), 94);
+            t.item(print, print, 0, u("スクリーン印刷"), 93).window = WindowCommand::ScreenPrint;
+            t.item(print, print, 1, u("測定データ印刷"), 94).window = WindowCommand::DataPrint;
             continue;
         }
         ViewCommand& c = t.item(m, a, i, u(items[i - 1]), 12 + i);

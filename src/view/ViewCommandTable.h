@@ -25,6 +25,10 @@ enum class WindowCommand {
     Close,              // menu2 item 8
     PermittivityDialog, // Menu5 item 8
     Synchronise,        // Menu8 item 2 (its mark is the main frame's, for all views at once)
+    Copy,               // menu2 item 5: the copy picture to the clipboard
+    ScreenPrint,        // Menu21_0 item 0
+    DataPrint,          // Menu21_0 item 1: the composed picture on A4 landscape
+    ConvertOpenViews,   // menu2 item 9: every open view into one folder
 };
 
 struct ViewCommand {

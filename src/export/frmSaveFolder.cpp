@@ -1,0 +1,100 @@
+#include "export/frmSaveFolder.h"
+
+#include "config/Program.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace rebar {
+
+namespace {
+// The folder of the last run, kept while the program runs.
+QString& rememberedFolder() {
+    static QString folder;
+    return folder;
+}
+} // namespace
+
+frmSaveFolder::frmSaveFolder(QWidget* parent, bool oneWorkbook)
+    : QDialog(parent), m_oneWorkbook(oneWorkbook) {
+    setObjectName(QStringLiteral("frmSaveFolder"));
+    setWindowTitle(message(4) + QLatin1Char(' ') + program().language.WindowTitle);
+    auto* label = new QLabel(message(4), this);
+    label->setObjectName(QStringLiteral("Label1"));
+    m_folder = new QLineEdit(this);
+    m_folder->setObjectName(QStringLiteral("Dir1"));
+    m_folder->setMinimumWidth(360);
+    m_folder->setText(rememberedFolder().isEmpty() ? QDir::homePath() : rememberedFolder());
+    auto* browse = new QPushButton(QStringLiteral("..."), this);
+    browse->setObjectName(QStringLiteral("Browse"));
+    connect(browse, &QPushButton::clicked, this, [this] {
+        if (const std::optional<QString> f = platform().chooseFolder(message(4), m_folder->text()))
+            m_folder->setText(QDir::toNativeSeparators(*f));
+    });
+    m_check = new QCheckBox(message(11), this);
+    m_check->setObjectName(QStringLiteral("chk_Excel1sheet"));
+    m_check->setChecked(oneWorkbook);
+    auto* row = new QHBoxLayout;
+    row->addWidget(m_folder, 1);
+    row->addWidget(browse);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    for (int i = 0; i < 2; ++i) {
+        auto* b = new QPushButton(i == 0 ? QStringLiteral("OK") : caption(145), this);
+        b->setObjectName(QStringLiteral("cmd1_%1").arg(i));
+        connect(b, &QPushButton::clicked, this, [this, i] { press(i); });
+        buttons->addWidget(b);
+    }
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(label);
+    layout->addLayout(row);
+    layout->addWidget(m_check);
+    layout->addLayout(buttons);
+}
+
+QList<int> frmSaveFolder::dialogValues() const {
+    return {m_check->isChecked() ? 1 : 0};
+}
+
+QStringList frmSaveFolder::dialogTexts() const {
+    return {m_folder->text()};
+}
+
+void frmSaveFolder::setTexts(const QStringList& texts) {
+    if (!texts.isEmpty())
+        m_folder->setText(texts.first());
+}
+
+void frmSaveFolder::press(int button) {
+    m_answer.clear();
+    if (button == 0) {
+        const QString folder = QDir::fromNativeSeparators(m_folder->text().trimmed());
+        if (folder.isEmpty() || !QDir(folder).exists()) {
+            // A folder that is not there: the user picks again.
+            platform().messageBox(m_folder->text() + QStringLiteral("\r\n") + message(4),
+                                  windowTitle(), MsgIcon::Warning);
+            return;
+        }
+        m_answer = QDir(folder).absolutePath();
+        m_oneWorkbook = m_check->isChecked();
+        rememberedFolder() = m_answer;
+    }
+    hide();
+    done(button == 0 ? Accepted : Rejected);
+}
+
+void frmSaveFolder::answer(int button, const QList<int>& values) {
+    if (!values.isEmpty())
+        m_check->setChecked(values.first() != 0);
+    if (button >= 0)
+        press(button);
+    else
+        reject();
+}
+
+} // namespace rebar

@@ -1,0 +1,74 @@
+// The view's exports through its menus: the copy command, both prints, and the conversion of
+// every open view with its folder chooser, progress and closing message.
+
+#include "AppFixture.h"
+
+#include "export/Composition.h"
+
+#include <QAction>
+#include <QDir>
+
+using namespace rebar;
+using namespace rebar::test;
+
+using ViewExports = AppFixture;
+
+TEST_F(ViewExports, CopyAndPrintsHandTheirPicturesToThePlatform) {
+    ASSERT_EQ(frame->OpenFiles({rdd("A0001.RDD", 300)}), 1);
+    FrmMain* v = view(0);
+    const int N = v->record().TraceCount;
+
+    // The print items are there and usable, with Ctrl+P on the data print.
+    QAction* screen = v->menuItem("Menu21_0", 0);
+    QAction* data = v->menuItem("Menu21_0", 1);
+    ASSERT_TRUE(screen && data);
+    EXPECT_TRUE(screen->isEnabled());
+    EXPECT_TRUE(data->isEnabled());
+    EXPECT_EQ(data->shortcut(), QKeySequence(QKeySequence::Print));
+
+    v->menuItem("menu2", 5)->trigger();
+    ASSERT_FALSE(ui.clipboard.isNull());
+    // The copy picture: N + 50 wide, H + 60 high (730 full size: H = 532).
+    EXPECT_EQ(ui.clipboard.size(), QSize(N + 50, 532 + 60));
+    EXPECT_EQ(v->pics().size(), ui.clipboard.size());
+
+    data->trigger();
+    ASSERT_EQ(ui.printed.size(), 1);
+    EXPECT_EQ(ui.printed[0].layout, PrintJob::SheetA4Landscape);
+    // The whole file with the A-mode panel and the title line.
+    EXPECT_EQ(ui.printed[0].picture.size(),
+              QSize(CompositionAxisWidth + N + CompositionAModeWidth, 512 + 20 + 20));
+
+    screen->trigger();
+    ASSERT_EQ(ui.printed.size(), 2);
+    EXPECT_EQ(ui.printed[1].layout, PrintJob::Fitted);
+    EXPECT_FALSE(ui.printed[1].picture.isNull());
+    EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+TEST_F(ViewExports, ConvertingEveryOpenViewWritesThemIntoTheChosenFolder) {
+    ASSERT_EQ(frame->OpenFiles({rdd("A0001.RDD", 300), zvx("B0001.ZVX", 400)}), 2);
+    FrmMain* v = view(1);
+    const QString out = scratch.path("out");
+    ASSERT_TRUE(QDir().mkpath(out));
+    program().settings.PrintingForm = 2; // JPEG only
+    ui.messages.clear();
+
+    // Cancel: nothing written, nothing said.
+    ui.dialogAnswers.push_back({1, {}});
+    v->menuItem("menu2", 9)->trigger();
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_TRUE(QDir(out).isEmpty());
+
+    ui.dialogTexts.push_back({out});
+    ui.dialogAnswers.push_back({0, {0}});
+    v->menuItem("menu2", 9)->trigger();
+    ASSERT_EQ(ui.dialogs.size(), 2);
+    EXPECT_EQ(ui.dialogs[1].name, "frmSaveFolder");
+    EXPECT_EQ(QDir(out).entryList(QDir::Files), QStringList({"A0001_RDD.jpg", "B0001_ZVX.jpg"}));
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].text, message(3));
+    EXPECT_EQ(ui.messages[0].title, v->record().FilePath);
+    EXPECT_EQ(ui.m_progress.history.last(), 100);
+    EXPECT_FALSE(ui.m_progress.shown);
+}
