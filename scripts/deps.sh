@@ -8,6 +8,7 @@ packages=(
   clang
   fonts-liberation2 fonts-ipafont-gothic
   xvfb xauth
+  python3-openpyxl poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do
