@@ -65,7 +65,8 @@ TEST(PrintToPdf, TheSheetShowsThePictureScaledFromTheCorner) {
                std::abs(qBlue(a) - qBlue(b)) < 40;
     };
     const double s = page.width() / 400.0;
-    for (const QPoint& at : {QPoint(100, 50), QPoint(300, 50), QPoint(100, 150), QPoint(300, 150)}) {
+    for (const QPoint& at :
+         {QPoint(100, 50), QPoint(300, 50), QPoint(100, 150), QPoint(300, 150)}) {
         const QPoint on(static_cast<int>(at.x() * s), static_cast<int>(at.y() * s));
         EXPECT_TRUE(near(page.pixel(on), picture.pixel(at)))
             << at.x() << "," << at.y() << ": " << std::hex << page.pixel(on);
