@@ -77,8 +77,6 @@ public:
                     m_whole.clear();
             }
         }
-        m_outLo.assign(Last + 1, 0);
-        m_outHi = m_outLo;
         if (n < 1)
             return true;
         for (int j = 1; j <= Last; ++j) {
@@ -89,8 +87,6 @@ public:
             if (!fitsIn<Sample>(dLo) || !fitsIn<Sample>(dHi) || !roundTo(value(dLo, j), a) ||
                 !roundTo(value(dHi, j), b))
                 return false;
-            m_outLo[j] = std::min(a, b);
-            m_outHi[j] = std::max(a, b);
         }
         return true;
     }
@@ -119,18 +115,6 @@ public:
             const double v = (static_cast<double>(in[j]) - ref[j]) * g * factor[j] + zero;
             dst[j] = static_cast<Sample>(static_cast<int32_t>(roundHalfEvenInRange(v)));
         }
-    }
-
-    // True when no window sum of the peak stage can overflow over this stage's results: every
-    // running sum of up to 2H+1 results of a sample stays inside the sample range.
-    bool peakSumsBounded() const {
-        constexpr int64_t count = 2 * F::PeakHalfWidth + 1;
-        for (int j = 1; j <= Last; ++j) {
-            if (!fitsIn<Sample>(count * std::max<int64_t>(m_outHi[j], 0)) ||
-                !fitsIn<Sample>(count * std::min<int64_t>(m_outLo[j], 0)))
-                return false;
-        }
-        return true;
     }
 
 private:
@@ -191,8 +175,6 @@ private:
     std::vector<double> m_refD;   // the same as doubles for the trace loop
     std::vector<double> m_factor; // s(j)
     std::vector<int32_t> m_whole; // g * s(j) when all are whole numbers, else empty
-    std::vector<Sample> m_outLo;  // smallest and largest result of each sample
-    std::vector<Sample> m_outHi;
 };
 
 } // namespace rebar

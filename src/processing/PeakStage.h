@@ -10,8 +10,9 @@
 // trace by trace, so the rows it reads are still in the cache.
 //
 // A trace only needs W up to the end of its lobe, so W is made in blocks of samples as the
-// search goes. The window sums of the 730 family must fit 16 bits over the whole trace; that
-// is settled before the stage runs (sumsFit, or the mode stage's bound).
+// search goes. Window sums are formed in 32 bits (64 for the 940 family's 32-bit samples): five
+// 730 values near the top of their range add up to more than 16 bits hold, and their mean,
+// which is what the stage keeps, always fits the sample type again. So the stage cannot fail.
 
 #include "base/Numeric.h"
 #include "data/Family.h"
@@ -36,22 +37,9 @@ public:
     static_assert(Last % Block == 0);
     using Rows = std::array<const Sample*, Count>;
 
-    // Checks every window sum of traces 1..n over the rows rowOf(t) gives, without writing:
-    // false when a running sum leaves the sample type.
-    template <class RowOf> static bool sumsFit(int n, RowOf&& rowOf) {
-        std::vector<int32_t> w(Last + 1);
-        bool fits = true;
-        for (int i = 1; i <= n && fits; ++i) {
-            const Rows rows = window(i, n, rowOf);
-            for (int j0 = 1; j0 <= Last; j0 += Block)
-                block<true>(rows, j0, w.data(), fits);
-        }
-        return fits;
-    }
-
     // The stage runs alongside the stage before it: traceDone(i) says that row i of out holds
     // its input, finish() that all rows do. Every result row is written once no window needs
-    // the row any more, and then passed to written(row). The window sums must fit.
+    // the row any more, and then passed to written(row).
     PeakStage(Matrix<Sample>& out, int traceCount) : m_out(out), m_n(traceCount), m_w(Last + 1) {}
 
     template <class Written> void traceDone(int i, Written&& written) {
@@ -102,48 +90,38 @@ private:
         written(row);
     }
 
-    // W of samples j0..j0+Block-1 into w; returns the largest. With Check, fits becomes false
-    // when a running window sum leaves the sample type (16 bits in the 730 family).
-    template <bool Check>
-    static int32_t block(const Rows& rows, int j0, int32_t* __restrict w, bool& fits) {
-        return blockOf<Check>(rows, j0, w, fits, std::make_index_sequence<Count - 1>{});
+    // W of samples j0..j0+Block-1 into w; returns the largest.
+    static int32_t block(const Rows& rows, int j0, int32_t* __restrict w) {
+        return blockOf(rows, j0, w, std::make_index_sequence<Count - 1>{});
     }
 
-    // The window's rows unrolled, so that the sample loop vectorises.
-    template <bool Check, std::size_t... K>
-    static int32_t blockOf(const Rows& rows, int j0, int32_t* __restrict w, bool& fits,
+    // The window's rows unrolled, so that the sample loop vectorises. The sums are wider than
+    // the samples, so they never overflow.
+    template <std::size_t... K>
+    static int32_t blockOf(const Rows& rows, int j0, int32_t* __restrict w,
                            std::index_sequence<K...>) {
         using Acc = std::conditional_t<(sizeof(Sample) < sizeof(int32_t)), int32_t, int64_t>;
-        constexpr Acc lo = std::numeric_limits<Sample>::min();
-        constexpr Acc hi = std::numeric_limits<Sample>::max();
         const Sample* __restrict first = rows[0];
         [[maybe_unused]] const std::array<const Sample*, Count - 1> rest{rows[K + 1]...};
-        Acc outside = 0;
         int32_t top = std::numeric_limits<int32_t>::min();
 #pragma GCC ivdep
         for (int j = j0; j < j0 + Block; ++j) {
             Acc s = first[j];
-            if constexpr (Check)
-                ((s += rest[K][j], outside |= (s < lo) | (s > hi)), ...);
-            else
-                ((s += rest[K][j]), ...);
+            ((s += rest[K][j]), ...);
             w[j] = static_cast<int32_t>(truncDiv<Acc>(s, Count) - F::ZeroLevel);
             top = std::max(top, w[j]);
         }
-        if (outside != 0)
-            fits = false;
         return top;
     }
 
     // The lobe around the first W above the threshold: W made block by block up to its end.
     static void findLobe(const Rows& rows, int32_t* w, Lobe& lobe) {
-        bool unused = true;
         int made = 0; // W is made for samples 1..made
         int p = 0;
         while (p == 0 && made < Last) {
             const int j0 = made + 1;
             made += Block;
-            if (block<false>(rows, j0, w, unused) > F::PeakThreshold) {
+            if (block(rows, j0, w) > F::PeakThreshold) {
                 p = j0;
                 while (w[p] <= F::PeakThreshold)
                     ++p;
@@ -159,7 +137,7 @@ private:
         int b = p;
         for (; b < Last; ++b) {
             if (b + 1 > made) {
-                block<false>(rows, made + 1, w, unused);
+                block(rows, made + 1, w);
                 made += Block;
             }
             if (w[b + 1] <= 0)

@@ -4,8 +4,8 @@
 // output matrices (Work from Raw, WorkX2 from Samples), written once over the family traits.
 //
 // A run either rewrites the work matrices or leaves them as they were: every failure the mode
-// stage and (730) the peak stage can meet is found before the first sample is written. So a
-// failed 730 run leaves the matrices matching the picture still shown, and a failed 940 mode
+// stage can meet is found before the first sample is written (the later stages cannot fail). So
+// a failed 730 run leaves the matrices matching the picture still shown, and a failed 940 mode
 // stage leaves the previous results whole rather than half old, half new.
 
 #include "base/Progress.h"
@@ -44,7 +44,6 @@ public:
         if (!matricesFit(r))
             return false;
         const int n = r.TraceCount;
-        const bool peak = r.PeakFlag == 1;
         Later<F::RawLast> laterRaw(F::work(r), r);
         Later<F::DDLast> laterDD(F::workX2(r), r);
         auto traceDone = [&](int i) {
@@ -60,9 +59,6 @@ public:
             ModeStage<F, F::RawLast> raw(F::raw(r), F::ManualLeadRaw, StcCurves<F>::raw(t));
             ModeStage<F, F::DDLast> dd(F::samples(r), F::ManualLeadDD, StcCurves<F>::dd(t));
             modeOk = raw.prepare(r) && dd.prepare(r);
-            // A peak stage that would overflow fails the run before anything is written.
-            if (modeOk && peak && !(peakSumsFit(raw, n) && peakSumsFit(dd, n)))
-                return false;
             if (modeOk) {
                 Matrix<Sample>& work = F::work(r);
                 Matrix<Sample>& workX2 = F::workX2(r);
@@ -89,9 +85,8 @@ public:
 
 private:
     // The stages after the mode stage on one output matrix, trace by trace right behind it:
-    // the peak stage when PeakFlag is 1, the half-wave stage on every finished row. Their
-    // failures were all ruled out before (see run): the peak stage's window sums were
-    // checked, or the mode stage failed and the window is a single trace.
+    // the peak stage when PeakFlag is 1, the half-wave stage on every finished row; neither
+    // can fail.
     template <int Last> class Later {
     public:
         Later(Matrix<Sample>& out, const MeasurementRecord& r)
@@ -117,8 +112,6 @@ private:
         bool m_peak;
         PeakStage<F, Last> m_peakStage;
     };
-    static_assert(F::ModeFailureFailsRun || F::PeakHalfWidth == 0);
-
     // The matrices the run reads and writes exist and cover traces and samples it touches.
     static bool matricesFit(const MeasurementRecord& r) {
         const int n = r.TraceCount;
@@ -136,28 +129,6 @@ private:
                 return false;
         }
         return true;
-    }
-
-    // Whether the peak stage's window sums fit over the results the stage will write. The bound
-    // from the results' extremes settles nearly every run; otherwise the results are made
-    // trace by trace into a small ring of rows, without writing, and summed.
-    template <int Last> static bool peakSumsFit(const ModeStage<F, Last>& stage, int n) {
-        if (stage.peakSumsBounded())
-            return true;
-        constexpr int count = PeakStage<F, Last>::Count;
-        constexpr std::size_t stride = Last + 1;
-        std::vector<Sample> ring(stride * count);
-        std::array<int, count> held;
-        held.fill(0); // trace 0 is never a window member
-        auto rowOf = [&](int t) {
-            Sample* row = ring.data() + stride * (t % count);
-            if (held[t % count] != t) {
-                stage.run(t, row);
-                held[t % count] = t;
-            }
-            return static_cast<const Sample*>(row);
-        };
-        return PeakStage<F, Last>::sumsFit(n, rowOf);
     }
 
     // Mode 6: compute the gain once per loaded file, then show the gained matrices.

@@ -279,23 +279,28 @@ TEST(Process730, PeakWindowIsClampedAtBothEndsAndReadsTheUnpeakedTraces) {
         EXPECT_EQ(r->Work730(i, 30), expected[i - 1]) << "trace " << i;
 }
 
-TEST(Process730, PeakWindowSumOverflowIsFoundBeforeAnythingIsWritten) {
-    auto r = makeRecord<F>(10);
+TEST(Process730, PeakWindowSumsPastSixteenBitsAreFormedInThirtyTwo) {
     auto t = makeTables();
+    // Three strong neighbours: the window of trace 5 sums 3 * 12000 + 2 * 2048 = 40096, which
+    // 16 bits cannot hold; its mean 8019 is kept.
+    auto r = makeRecord<F>(10);
     r->PeakFlag = 1;
-    // One large trace: every window holds it at most once, 12000 + 4 * 2048 fits.
-    r->Raw730(5, 40) = 12000;
+    for (int i : {4, 5, 6})
+        r->Raw730(i, 40) = 12000;
     ASSERT_TRUE(Process730(*r, *t));
+    // Windows holding none, one, two or three of the strong traces.
+    const int expected[] = {2048, 4038, 6028, 8019, 8019, 8019, 6028, 4038, 2048, 2048};
     for (int i = 1; i <= 10; ++i)
-        EXPECT_EQ(r->Work730(i, 40), i >= 3 && i <= 7 ? 4038 : 2048) << "trace " << i;
+        EXPECT_EQ(r->Work730(i, 40), expected[i - 1]) << "trace " << i;
 
-    auto fresh = makeRecord<F>(10);
-    fresh->PeakFlag = 1;
-    fresh->Raw730(4, 40) = 12000;
-    fresh->Raw730(6, 40) = 12000;
-    fresh->Raw730(5, 40) = 12000; // window of trace 5: 36000 + 2 * 2048 overflows
-    EXPECT_FALSE(Process730(*fresh, *t));
-    EXPECT_TRUE(untouched(*fresh));
+    // Every value at the top of the range: the means stay inside 16 bits.
+    auto top = makeRecord<F>(5);
+    top->PeakFlag = 1;
+    for (int i = 1; i <= 5; ++i)
+        top->Raw730(i, 7) = 32767;
+    ASSERT_TRUE(Process730(*top, *t));
+    for (int i = 1; i <= 5; ++i)
+        EXPECT_EQ(top->Work730(i, 7), 32767) << "trace " << i;
 }
 
 TEST(Process730, HalfWaveKeepsOneHalfAndTheStatusWord) {
