@@ -95,11 +95,10 @@ void refresh(benchmark::State& state, MeasurementRecord& r, bool firstAutoRun) {
     ViewImages images;
     std::vector<int32_t> rows;
     QImage axis;
-    int16_t maxTraces = 6000;
     for (auto _ : state) {
         if (firstAutoRun)
             r.AutoGainReady = 0;
-        if (!ProcessView(r, tables(), {}) || !RenderView(r, tables(), maxTraces, images, {}) ||
+        if (!ProcessView(r, tables(), {}) || !RenderView(r, tables(), images, {}) ||
             !DrawViewDepthAxis(r, tables(), rows, axis)) {
             state.SkipWithError("refresh failed");
             break;
@@ -140,7 +139,7 @@ void BM_ShowImageStep(benchmark::State& state) {
     MeasurementRecord& r = record730();
     r.ViewRange = 1;
     ViewImages images;
-    if (!ProcessView(r, tables(), {}) || !RenderView(r, tables(), 6000, images, {})) {
+    if (!ProcessView(r, tables(), {}) || !RenderView(r, tables(), images, {})) {
         state.SkipWithError("render failed");
         return;
     }

@@ -151,7 +151,7 @@ void BM_RenderBMode940(benchmark::State& state) {
     {
         ViewImages img;
         for (auto _ : state)
-            if (!RenderBMode940(r, tables(), 8000, img))
+            if (!RenderBMode940(r, tables(), img))
                 state.SkipWithError("render failed");
     }
 }

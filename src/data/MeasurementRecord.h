@@ -75,6 +75,10 @@ struct MeasurementRecord {
     int16_t DataNo = 0;
     int32_t TraceCount = 0;
     int32_t XDataSize = 0;
+    // 940 files longer than the traces kept: the measured traces of the file before the first
+    // one held. The held traces are the last of the file, so trace k of the record is trace
+    // SkippedTraces + k of the file; positions count from the file's start. 0 otherwise.
+    int32_t SkippedTraces = 0;
     int32_t YDataSize = 0;
     int32_t XScale = 0;
     int32_t PermittivityPreset = 0;

@@ -4,6 +4,7 @@
 #include "base/FileSave.h"
 #include "base/Numeric.h"
 #include "base/TextEncoding.h"
+#include "data/HeldTraces.h"
 #include "data/Markers.h"
 
 #include <climits>
@@ -125,7 +126,7 @@ void putRecordPart(const MeasurementRecord& r, ZvxHeader& h, ZvxHeaderWriter& w)
     w.byte(ZvxHeader::OffXScale, "XScale", r.XScale);
     w.int16(ZvxHeader::OffXAdjust, "XAdjust", r.XAdjust);
     w.byte(ZvxHeader::OffPrcsAsMS, "PrcsAsMS", r.PrcsAsMS);
-    w.int32(ZvxHeader::OffProcessingLine, "ProcessingLine", r.ProcessingLine);
+    w.int32(ZvxHeader::OffProcessingLine, "ProcessingLine", FileTraceNumber(r, r.ProcessingLine));
     w.byte(ZvxHeader::OffPeak, "PeakFlag", r.PeakFlag);
     w.byte(ZvxHeader::OffHandle, "Handle", r.Handle);
     h.put<float>(ZvxHeader::OffXPitch, r.XPitch);
@@ -161,7 +162,9 @@ void putMarkSlots(const MeasurementRecord& r, ZvxHeader& h, ZvxHeaderWriter& w) 
             const Mark940& m = r.Marks940[static_cast<size_t>(g)][static_cast<size_t>(i)];
             const int off = ZvxHeader::OffMarkSlots + MarkSlotOf(g, i) * ZvxHeader::MarkSlotSize;
             const bool used = IsUsed(m);
-            h.put<int32_t>(off, used ? m.X : 0);
+            // The file counts its traces from its first one, also where the record holds
+            // only the last of them.
+            w.int32(off, "Marks940 X", used ? FileTraceNumber(r, m.X) : 0);
             w.int16(off + 4, "Marks940 Y", used ? m.Y : 0);
             h.Bytes[static_cast<size_t>(off + 6)] = 0;
         }

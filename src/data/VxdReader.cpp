@@ -4,6 +4,7 @@
 #include "base/QuotedFields.h"
 #include "base/TextEncoding.h"
 #include "data/Family.h"
+#include "data/HeldTraces.h"
 #include "data/LoadProgress.h"
 #include "data/PermittivityPreset.h"
 #include "data/Resample940.h"
@@ -104,7 +105,9 @@ private:
         } else if (key == "X Data Size") {
             if (!QuotedFields::toInteger(v, r.XDataSize))
                 return badValue(key, v);
-            r.TraceCount = std::min<int32_t>(r.XDataSize, MaxTraces940);
+            const HeldTraces held = LastTraces(r.XDataSize, MaxTraces940);
+            r.TraceCount = held.count;
+            r.SkippedTraces = held.skipped;
         } else if (key == "Y Data Size") {
             if (!QuotedFields::toInteger(v, r.YDataSize))
                 return badValue(key, v);
@@ -209,10 +212,16 @@ int16_t bigEndian16(const uchar* p) {
     return static_cast<int16_t>(static_cast<uint16_t>((p[0] << 8) | p[1]));
 }
 
-// Binary variant: the block of traces 0, -1, -3, 1..TraceCount, XDataSize - TraceCount traces
-// the record does not keep, then the marks, at the end of the file.
-ReadResult readBinaryData(QFile& f, qint64 headerEnd, MeasurementRecord& r,
-                          const ReadContext& ctx) {
+// The measured trace whose sample 0 is this value marks the processing reference line.
+bool flagsProcessingLine(const int32_t* trace) {
+    return trace[0] == ProcessingLineFlag;
+}
+
+// Binary variant: the block of traces 0, -1, -3, 1..XDataSize, then the marks, at the end of
+// the file. The record keeps the reference traces and the last TraceCount measured traces; line
+// is set to the last kept trace that flags the processing line (0 none).
+ReadResult readBinaryData(QFile& f, qint64 headerEnd, MeasurementRecord& r, const ReadContext& ctx,
+                          int32_t& line) {
     r.LoadStage = Stage::Data001;
     const int32_t n = r.TraceCount;
     const qint64 length = f.size();
@@ -234,11 +243,17 @@ ReadResult readBinaryData(QFile& f, qint64 headerEnd, MeasurementRecord& r,
         !r.Work940.allocate(1, n, R) || !r.Work940x2.allocate(1, n, Family940::DDLast))
         return fail(QStringLiteral("not enough memory for %1 traces").arg(n));
 
+    // The three reference traces at the block's start, the kept traces after the skipped ones.
     const qint64 keptBytes = (qint64(n) + 3) * TraceBytes;
     std::unique_ptr<uchar[]> buf(new (std::nothrow) uchar[size_t(keptBytes)]);
     if (!buf)
         return fail(QStringLiteral("not enough memory for %1 traces").arg(n));
-    if (!f.seek(start) || f.read(reinterpret_cast<char*>(buf.get()), keptBytes) != keptBytes)
+    char* data = reinterpret_cast<char*>(buf.get());
+    const qint64 referenceBytes = 3 * TraceBytes;
+    const qint64 skippedBytes = qint64(r.SkippedTraces) * TraceBytes;
+    if (!f.seek(start) || f.read(data, referenceBytes) != referenceBytes ||
+        !f.seek(start + referenceBytes + skippedBytes) ||
+        f.read(data + referenceBytes, keptBytes - referenceBytes) != keptBytes - referenceBytes)
         return ReadResult::systemFailure(QStringLiteral("the data block cannot be read"),
                                          f.errorString());
 
@@ -254,10 +269,8 @@ ReadResult readBinaryData(QFile& f, qint64 headerEnd, MeasurementRecord& r,
     for (int32_t k = 1; k <= n; ++k) {
         int32_t* x = r.Raw940.trace(k);
         store(x);
-        if (x[0] == ProcessingLineFlag) {
-            r.ProcessingLine = k;
-            std::memcpy(r.Raw940.trace(-3), x, Samples * sizeof(int32_t));
-        }
+        if (flagsProcessingLine(x))
+            line = k;
         progress.afterTrace(k);
     }
     buf.reset();
@@ -301,13 +314,13 @@ bool fieldToInt32(QByteArrayView v, int32_t& out) {
 }
 
 // Text variant: the same traces as decimal fields after the "END" record, then the marks as
-// identifier, X, Y.
+// identifier, X, Y. The measured traces before the kept ones are read and passed over.
 ReadResult readTextData(QuotedFields& in, qint64 length, MeasurementRecord& r,
-                        const ReadContext& ctx) {
+                        const ReadContext& ctx, int32_t& line) {
     r.LoadStage = Stage::Data101;
     const int32_t n = r.TraceCount;
     // Every value takes at least a digit and a separator.
-    const qint64 values = (qint64(n) + 3) * Samples;
+    const qint64 values = (qint64(r.XDataSize) + 3) * Samples;
     if (length - in.fieldEnd() < 2 * values - 1)
         return ReadResult::failure(
             FailureKind::CountBeyondFile,
@@ -340,24 +353,19 @@ ReadResult readTextData(QuotedFields& in, qint64 length, MeasurementRecord& r,
     for (int t : {0, -1, -3})
         if (ReadResult res = trace(t, r.Raw940.trace(t)); !res)
             return res;
-    LoadProgress progress(ctx, LoadProgress::Reading940, n);
-    int32_t line = 0;
-    for (int32_t k = 1; k <= n; ++k) {
-        if (ReadResult res = trace(k, r.Raw940.trace(k)); !res)
+    // Traces the record does not keep come first.
+    for (int32_t k = 1; k <= r.SkippedTraces; ++k) {
+        int32_t skipped[Samples];
+        if (ReadResult res = trace(k, skipped); !res)
             return res;
-        if (r.Raw940(k, 0) == ProcessingLineFlag)
+    }
+    LoadProgress progress(ctx, LoadProgress::Reading940, n);
+    for (int32_t k = 1; k <= n; ++k) {
+        if (ReadResult res = trace(r.SkippedTraces + k, r.Raw940.trace(k)); !res)
+            return res;
+        if (flagsProcessingLine(r.Raw940.trace(k)))
             line = k;
         progress.afterTrace(k);
-    }
-    // Traces the record does not keep stand between the kept ones and the marks.
-    for (int64_t k = qint64(n) + 1; k <= r.XDataSize; ++k) {
-        int32_t skipped[Samples];
-        if (ReadResult res = trace(static_cast<int>(k), skipped); !res)
-            return res;
-    }
-    if (line != 0) {
-        r.ProcessingLine = line;
-        std::memcpy(r.Raw940.trace(-3), r.Raw940.trace(line), Samples * sizeof(int32_t));
     }
 
     r.LoadStage = Stage::Data102;
@@ -401,11 +409,19 @@ ReadResult ReadVxd(MeasurementRecord& r, const ReadContext& ctx) {
             QStringLiteral("header \"Marks\": %1 is not a number of marks").arg(r.MarkCount));
     r.clearMarks940();
 
-    const ReadResult data =
-        binary ? readBinaryData(f, in.fieldEnd(), r, ctx) : readTextData(in, length, r, ctx);
+    int32_t line = 0;
+    const ReadResult data = binary ? readBinaryData(f, in.fieldEnd(), r, ctx, line)
+                                   : readTextData(in, length, r, ctx, line);
     if (!data)
         return data;
     f.close();
+    // Marks and the header's processing line count the file's traces; a trace flagged as the
+    // processing line replaces the header's line, and its copy is the reference trace -3.
+    MoveToHeldTraces(r);
+    if (line != 0) {
+        r.ProcessingLine = line;
+        std::memcpy(r.Raw940.trace(-3), r.Raw940.trace(line), Samples * sizeof(int32_t));
+    }
 
     // The second matrix holds a copy of the measured traces as read.
     const int32_t n = r.TraceCount;

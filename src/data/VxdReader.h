@@ -15,9 +15,10 @@ constexpr qint64 MarkBytes = 12;       // identifier, X, Y as big-endian 32-bit 
 
 // Reads r.FilePath into r, setting r.LoadStage to each stage as it is reached ("  Open001",
 // "  Header001", "  Data001"/"  Data002" or "  Data101"/"  Data102", "  Data201"); empty again
-// after a successful read. Sets the program-wide *ctx.MaxTraces to 6000 and keeps at most that
-// many traces: TraceCount is reduced, XDataSize keeps the stored count, and the surplus traces
-// are passed over so that the marks behind them are still read.
+// after a successful read. Sets *ctx.MaxTraces to 6000 and keeps at most that many measured
+// traces, the last ones of the file: TraceCount is reduced, XDataSize keeps the stored count,
+// SkippedTraces counts the traces passed over, and marks and the processing line are moved to
+// the kept traces (marks on traces passed over are dropped).
 ReadResult ReadVxd(MeasurementRecord& r, const ReadContext& ctx);
 
 } // namespace rebar

@@ -3,6 +3,7 @@
 #include "base/Numeric.h"
 #include "base/TextEncoding.h"
 #include "data/Family.h"
+#include "data/HeldTraces.h"
 #include "data/PermittivityPreset.h"
 #include "data/Resample940.h"
 
@@ -127,10 +128,12 @@ ReadResult ReadZvx(MeasurementRecord& r, const ReadContext& ctx) {
     if (r.SpeedOption > 3)
         return fail(QStringLiteral("speed option %1 is not one of 0..3").arg(r.SpeedOption));
 
-    // 5. The traces kept: the stored count, reduced to MaxTraces and to the records the file
-    // holds. A file saved from a VXD record that had more traces than it kept announces the
-    // VXD's count but holds only the kept records; it reads back as that record was. Nothing
-    // is read past the end of the file.
+    // 5. The traces kept: the last MaxTraces of the stored count, so that positions count from
+    // the file's first trace. A file that holds fewer records than it announces either was kept
+    // from a longer measurement (this program saves a record that held the last 6000 or 8000
+    // traces of a file so: the records are the last ones of the count) or was cut short (the
+    // records are the first ones, and positions count from them). Nothing is read past the end
+    // of the file.
     const int32_t stored = r.Zvx.get<int32_t>(H::OffStoredTraces);
     if (stored < 1)
         return fail(QStringLiteral("the header announces %1 traces; a measurement has at least "
@@ -140,9 +143,18 @@ ReadResult ReadZvx(MeasurementRecord& r, const ReadContext& ctx) {
         return ReadResult::failure(
             FailureKind::Truncated,
             QStringLiteral("the file holds no trace record (%1 bytes)").arg(length));
-    const auto n = static_cast<int32_t>(std::min<qint64>({stored, maxTraces, estimate}));
-    const qint64 areaEnd = OffMeasured + qint64(n) * RecordBytes;
+    HeldTraces held = LastTraces(stored, maxTraces);
+    qint64 firstRecord = held.skipped; // records before the first one kept
+    if (estimate < stored) {
+        held.count = static_cast<int32_t>(std::min<qint64>(estimate, maxTraces));
+        const bool keptFromLonger = estimate == 6000 || estimate == 8000;
+        held.skipped = keptFromLonger ? stored - held.count : 0;
+        firstRecord = 0;
+    }
+    const int32_t n = held.count;
+    const qint64 areaEnd = OffMeasured + (firstRecord + n) * RecordBytes;
     r.TraceCount = n;
+    r.SkippedTraces = held.skipped;
 
     // 6. The matrices.
     if (!r.Raw940.allocate(-3, n, R) || !r.Raw940A.allocate(-3, n, R) ||
@@ -153,13 +165,17 @@ ReadResult ReadZvx(MeasurementRecord& r, const ReadContext& ctx) {
     r.clearMarks940();
     r.AutoGainReady = 0;
 
-    // 7, 8. The special and measured trace records in one read. The area starts inside the
-    // header's tail, which the header image keeps as it was read.
-    const qint64 areaBytes = areaEnd - OffTrace0;
-    std::unique_ptr<int16_t[]> words(new (std::nothrow) int16_t[size_t(areaBytes / 2)]);
+    // 7, 8. The special records and the kept measured records, each in one read. The area
+    // starts inside the header's tail, which the header image keeps as it was read.
+    const qint64 specialBytes = OffMeasured - OffTrace0;
+    const qint64 keptBytes = qint64(n) * RecordBytes;
+    std::unique_ptr<int16_t[]> words(new (std::nothrow)
+                                         int16_t[size_t((specialBytes + keptBytes) / 2)]);
     if (!words)
         return fail(QStringLiteral("not enough memory for %1 traces").arg(n));
-    if (!f.seek(OffTrace0) || f.read(reinterpret_cast<char*>(words.get()), areaBytes) != areaBytes)
+    char* data = reinterpret_cast<char*>(words.get());
+    if (!f.seek(OffTrace0) || f.read(data, specialBytes) != specialBytes ||
+        !f.seek(areaEnd - keptBytes) || f.read(data + specialBytes, keptBytes) != keptBytes)
         return ReadResult::systemFailure(QStringLiteral("the trace records cannot be read"),
                                          f.errorString());
     f.close();
@@ -172,10 +188,11 @@ ReadResult ReadZvx(MeasurementRecord& r, const ReadContext& ctx) {
         storeMeasured(w, r.Raw940.trace(m), r.Raw940A.trace(m));
     words.reset();
 
-    // 9, 10. Marks and header fields.
+    // 9, 10. Marks and header fields; marks and the processing line count the file's traces.
     readMarks(r);
     if (ReadResult res = readHeaderFields(r); !res)
         return res;
+    MoveToHeldTraces(r);
 
     // 11. Double density of both matrices.
     if (ReadResult res = Resample940(r, ctx); !res)

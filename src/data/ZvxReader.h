@@ -19,8 +19,10 @@ constexpr qint64 OffMeasured = 12294; // trace k at OffMeasured + (k - 1) x Reco
 
 // Reads r.FilePath into r: sets FileKind 9 or 10 from the header identifier and the
 // program-wide *ctx.MaxTraces (8000 when the file's size holds 6000 traces or more, else 6000).
-// TraceCount is the stored count reduced to MaxTraces and to the whole trace records the file
-// holds (XDataSize keeps the stored count); a file without a single trace record is refused.
+// The record keeps the last MaxTraces of the stored traces (XDataSize keeps the stored count,
+// SkippedTraces the traces before the kept ones), and never more than the whole trace records
+// the file holds; marks and the processing line are moved to the kept traces. A file without a
+// single trace record is refused.
 ReadResult ReadZvx(MeasurementRecord& r, const ReadContext& ctx);
 
 } // namespace rebar

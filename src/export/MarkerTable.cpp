@@ -14,8 +14,7 @@ MarkerTable TakeMarkers(const MeasurementDocument& doc, int start, int end,
         table.ok = false;
         return table;
     }
-    const MarkerMeasure measure(r, *doc.context().tables, doc.MaxTraces(),
-                                distanceFromFile == 0 ? start : 0);
+    const MarkerMeasure measure(r, *doc.context().tables, distanceFromFile == 0 ? start : 0);
     double previous = 0;
     ForEachShownMarker(r, [&](const MarkerEntry& m) {
         const int64_t f = MarkerColumn(r, m);

@@ -12,7 +12,6 @@ namespace rebar {
 
 namespace {
 
-constexpr int BModeTop = ScaleStripHeight + 1; // first composed row of the B-mode bitmap
 // Columns drawn together: few enough that the lines of their traces stay cached between rows
 // whatever the trace length (measured best among 4..64).
 constexpr int ColumnBlock = 8;
@@ -217,11 +216,11 @@ bool RenderBMode730(const MeasurementRecord& rec, const CalibrationTables& table
 }
 
 bool RenderBMode940(const MeasurementRecord& rec, const CalibrationTables& tables,
-                    int16_t MaxTraces, ViewImages& images, const ProgressFn& progress) {
+                    ViewImages& images, const ProgressFn& progress) {
     if (rec.TraceCount < 1)
         return false;
     QImage strip;
-    if (!DrawScaleStrip940(rec, MaxTraces, strip))
+    if (!DrawScaleStrip940(rec, strip))
         return false;
     const ColorLut940 lut(rec.ColorCode, tables);
     DrawProgress report(&progress);

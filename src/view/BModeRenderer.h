@@ -31,6 +31,6 @@ bool RenderBMode730(const MeasurementRecord& rec, const CalibrationTables& table
 // The same from Work940 / Work940x2. With a progress callback it reports 77 before drawing,
 // then 82, 87 and 92 once the drawing has passed traces 1500, 3000 and 4500, and 99 at the end.
 bool RenderBMode940(const MeasurementRecord& rec, const CalibrationTables& tables,
-                    int16_t MaxTraces, ViewImages& images, const ProgressFn& progress = {});
+                    ViewImages& images, const ProgressFn& progress = {});
 
 } // namespace rebar

@@ -2,7 +2,10 @@
 
 #include "base/Numeric.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 
 namespace rebar {
 
@@ -106,10 +109,13 @@ CursorPosition position(const MeasurementRecord& r, const CalibrationTables& t, 
         }
     }
     const double tracesPerColumn = isWide(r.ViewRange) ? 2.0 : 1.0;
-    if (r.XScale != 0)
+    if (r.XScale != 0) {
         p.distance = column * 0.05 * tracesPerColumn;
-    else
-        p.distance = column * tracesPerColumn * 0.0025 * (1.0 + r.XAdjust / 100.0);
+    } else {
+        // The pitch of one trace first, then the traces counted.
+        const double pitch = 0.0025 * (1.0 + r.XAdjust / 100.0);
+        p.distance = column * tracesPerColumn * pitch;
+    }
     return p;
 }
 
@@ -122,59 +128,25 @@ CursorPosition CalcPosition730(const MeasurementRecord& r, const CalibrationTabl
 }
 
 CursorPosition CalcPosition940(const MeasurementRecord& r, const CalibrationTables& t,
-                               int16_t maxTraces, double column, double sample) {
+                               double column, double sample) {
     column = std::clamp(column - 1, 0.0, static_cast<double>(r.TraceCount));
-    if (r.XDataSize > maxTraces)
-        column += r.XDataSize - maxTraces;
+    // The held traces of a long file are its last ones.
+    column += std::max(r.SkippedTraces, 0);
     return position(r, t, column, sample, true);
 }
 
 QString FormatFixed(double value, int decimals) {
     if (!std::isfinite(value))
         return QString::number(value);
-    // The decimal value as shown to 15 significant digits (free of binary noise such as
-    // 123.44999999999999 for 0.12345 x 1000), then rounded to the decimals with halves to even.
-    QByteArray digits = QByteArray::number(std::fabs(value), 'e', 14); // d.dddddddddddddde+XX
-    const int exponent = digits.mid(digits.indexOf('e') + 1).toInt();
-    digits = digits.left(1) + digits.mid(2, 14); // 15 significant digits
-    // Integer part and decimals of the mantissa as one digit string with a decimal point at
-    // position point.
-    int point = exponent + 1;
-    if (point < 0) {
-        digits.prepend(QByteArray(-point, '0'));
-        point = 0;
-    }
-    if (digits.size() < point + decimals + 1)
-        digits.append(QByteArray(point + decimals + 1 - digits.size(), '0'));
-    QByteArray kept = digits.left(point + decimals);
-    const QByteArray rest = digits.mid(point + decimals);
-    const bool restNonZeroAfterFirst = rest.mid(1).count('0') != rest.size() - 1;
-    bool up = rest[0] > '5' || (rest[0] == '5' && restNonZeroAfterFirst);
-    if (rest[0] == '5' && !restNonZeroAfterFirst) // a tie: to the even neighbour
-        up = !kept.isEmpty() && ((kept.back() - '0') % 2 == 1);
-    if (up) {
-        int i = static_cast<int>(kept.size()) - 1;
-        while (i >= 0 && kept[i] == '9')
-            kept[i--] = '0';
-        if (i >= 0)
-            kept[i] = static_cast<char>(kept[i] + 1);
-        else {
-            kept.prepend('1');
-            ++point;
-        }
-    }
-    QByteArray intPart = kept.left(point);
-    if (intPart.isEmpty())
-        intPart = "0";
-    while (intPart.size() > 1 && intPart[0] == '0')
-        intPart.remove(0, 1);
-    QByteArray text = intPart;
-    if (decimals > 0)
-        text += '.' + kept.mid(point);
-    const bool zero = text.count('0') + (decimals > 0 ? 1 : 0) == text.size();
-    if (value < 0 && !zero)
-        text.prepend('-');
-    return QString::fromLatin1(text);
+    // The double's exact value rounded to the decimals, an exact half to the even neighbour
+    // (the C library's conversion does both). A figure that rounds to zero shows no sign.
+    decimals = std::clamp(decimals, 0, 20);
+    char text[400];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    const char* out = text;
+    if (text[0] == '-' && std::strspn(text + 1, "0.") == std::strlen(text + 1))
+        ++out;
+    return QString::fromLatin1(out);
 }
 
 QString PermittivityText(double e) {

@@ -37,8 +37,9 @@ struct CursorPosition {
 };
 CursorPosition CalcPosition730(const MeasurementRecord& r, const CalibrationTables& t,
                                double column, double sample);
+// The 940 column counts from 1 and its distance from the file's first trace (SkippedTraces).
 CursorPosition CalcPosition940(const MeasurementRecord& r, const CalibrationTables& t,
-                               int16_t maxTraces, double column, double sample);
+                               double column, double sample);
 
 // The texts of the readout labels.
 struct ReadoutTexts {
@@ -52,7 +53,8 @@ struct ReadoutTexts {
 ReadoutTexts FormatReadouts(const MeasurementRecord& r, const LanguageTables& language,
                             const CursorPosition& p);
 
-// Number formatting with halves rounded to even, as the program shows figures.
+// A figure with a fixed number of decimals as the program shows it: rounded from the double's
+// exact value, an exact half to the even neighbour; no sign on a figure that shows as zero.
 QString FormatFixed(double value, int decimals);
 // The relative permittivity with its preset tag: "8.0εr [+0]", "8.5εr".
 QString PermittivityText(double permittivity);

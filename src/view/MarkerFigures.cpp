@@ -39,15 +39,16 @@ double truncatedAverage(int64_t sum, int n, int decimals, int64_t divisorNum = 1
 } // namespace
 
 MarkerMeasure::MarkerMeasure(const MeasurementRecord& r, const CalibrationTables& t,
-                             int16_t maxTraces, int originColumn)
-    : m_rec(r), m_tables(t), m_maxTraces(maxTraces), m_origin(originColumn > 0 ? originColumn : 0) {
+                             int originColumn)
+    : m_rec(r), m_tables(t), m_origin(originColumn > 0 ? originColumn : 0) {
     if (r.is940()) {
         // Marks are converted as if shown in the plain range at full size. Counted from an
-        // origin the distance is a difference of held traces, so no offset of traces the
-        // reader did not keep applies.
+        // origin the distance is a difference of held traces, so the traces a long file's
+        // reader passed over before the held ones do not count.
         m_conv.FileKind = r.FileKind;
         m_conv.TraceCount = r.TraceCount;
-        m_conv.XDataSize = m_origin > 0 ? 0 : r.XDataSize;
+        m_conv.XDataSize = r.XDataSize;
+        m_conv.SkippedTraces = m_origin > 0 ? 0 : r.SkippedTraces;
         m_conv.XScale = r.XScale;
         m_conv.XAdjust = r.XAdjust;
         m_conv.Permittivity = r.Permittivity;
@@ -67,8 +68,7 @@ MarkerFigures MarkerMeasure::operator()(const MarkerEntry& m) const {
         double column = TraceToColumn940(static_cast<int>(m.x), 2);
         if (m_origin > 0) // the first trace of the origin column, counted from 0
             column -= static_cast<double>(m_origin - 1) * (wideRange(m_rec.ViewRange) ? 2 : 1);
-        p = CalcPosition940(m_conv, m_tables, m_maxTraces, column,
-                            2.0 * static_cast<double>(m.y) + 1);
+        p = CalcPosition940(m_conv, m_tables, column, 2.0 * static_cast<double>(m.y) + 1);
     }
     return MarkerFigures{p.distance, p.depthCm, p.timeNs, p.ok};
 }
@@ -167,8 +167,9 @@ MarkerStatistics::Texts MarkerStatistics::texts(const MeasurementRecord& r) cons
     const int n = std::max(m_count, 1);
     const double depthAvg = value4(depth.sum) / n;
     if (timeAxis) {
-        set(4, truncatedAverage(depth.sum, n, 2), depth.minimum(), depth.maximum(), 2,
-            QStringLiteral("ns"));
+        // The 730 family truncates the time average; the 940 family shows it rounded.
+        set(4, f940 ? depthAvg : truncatedAverage(depth.sum, n, 2), depth.minimum(),
+            depth.maximum(), 2, QStringLiteral("ns"));
         one(5, depth.minimum(), 1, QStringLiteral("ns"));
         one(6, depth.maximum(), 1, QStringLiteral("ns"));
     } else {
@@ -193,11 +194,13 @@ MarkerStatistics::Texts MarkerStatistics::texts(const MeasurementRecord& r) cons
     auto setPitch = [&](double avg, double mn, double mx, int decimals) {
         set(7, avg, mn, mx, decimals, distUnit);
     };
+    // The 730 family truncates the pitch average; the 940 family does not.
     const double avgM = f940 ? pitchAvg : truncatedAverage(pitch.sum, np, 4);
     if (r.XScale != 0)
-        setPitch(truncatedAverage(pitch.sum, np, 2), pitch.minimum(), pitch.maximum(), 2);
+        setPitch(f940 ? pitchAvg : truncatedAverage(pitch.sum, np, 2), pitch.minimum(),
+                 pitch.maximum(), 2);
     else if (r.XUnit == QLatin1String("m"))
-        setPitch(truncatedAverage(pitch.sum, np, 4), pitch.minimum(), pitch.maximum(), 4);
+        setPitch(avgM, pitch.minimum(), pitch.maximum(), 4);
     else if (r.XUnit == QLatin1String("cm"))
         setPitch(avgM * 100, pitch.minimum() * 100, pitch.maximum() * 100, 2);
     else if (r.XUnit == QLatin1String("mm"))

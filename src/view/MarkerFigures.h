@@ -28,14 +28,12 @@ struct MarkerFigures {
 // a marker there lies at 0.
 class MarkerMeasure {
 public:
-    MarkerMeasure(const MeasurementRecord& r, const CalibrationTables& t, int16_t maxTraces,
-                  int originColumn = 0);
+    MarkerMeasure(const MeasurementRecord& r, const CalibrationTables& t, int originColumn = 0);
     MarkerFigures operator()(const MarkerEntry& m) const;
 
 private:
     const MeasurementRecord& m_rec;
     const CalibrationTables& m_tables;
-    int16_t m_maxTraces;
     int m_origin;
     MeasurementRecord m_conv; // the 940 conversion's view of the record
 };

@@ -12,15 +12,18 @@ namespace rebar {
 
 namespace {
 
+// A field right-aligned in its width; a figure too long for it shows as "#" characters, so the
+// columns of the list stay in line and no figure is shown cut.
 QString field(const QString& text, int width) {
+    if (text.size() > width)
+        return QString(width, QLatin1Char('#'));
     return text.rightJustified(width);
 }
 
 } // namespace
 
 MarkerListContent BuildMarkerList(const MeasurementRecord& r, const CalibrationTables& t,
-                                  const LanguageTables& language, int16_t maxTraces,
-                                  int currentMarker) {
+                                  const LanguageTables& language, int currentMarker) {
     MarkerListContent out;
     const auto& C = language.Captions;
     const bool f940 = r.is940();
@@ -39,7 +42,7 @@ MarkerListContent BuildMarkerList(const MeasurementRecord& r, const CalibrationT
                  column10(depthCaption + QLatin1Char('(') + depthUnit + QLatin1Char(')')) +
                  column10(pitchCaption + QLatin1Char('(') + distUnit + QLatin1Char(')'));
 
-    const MarkerMeasure measure(r, t, maxTraces);
+    const MarkerMeasure measure(r, t);
     MarkerStatistics stats;
     double previous = 0;
     auto addLine = [&](const MarkerEntry& m) {
@@ -58,9 +61,11 @@ MarkerListContent BuildMarkerList(const MeasurementRecord& r, const CalibrationT
         const QString dist = DistanceFigure(r, d);
         if (!dist.isEmpty())
             line.text += field(dist + distUnit, 10);
+        // The depth field is the figure alone (the header names the unit); the echo time
+        // carries "ns".
         const QString depth =
             timeAxis ? TimeFigure(p.timeNs) + QStringLiteral("ns") : DepthFigure(r, p.depthCm);
-        line.text += field(depth.isEmpty() || timeAxis ? depth : depth + UnitText(r.YUnit), 10);
+        line.text += field(depth, 10);
         const double step = stats.count() == 0 ? 0.0 : std::fabs(d - previous);
         const QString pitchText = DistanceFigure(r, step);
         if (!pitchText.isEmpty())

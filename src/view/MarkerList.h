@@ -33,7 +33,6 @@ struct MarkerListContent {
 // Builds the list from the record's markers (730) or the current mark group (940).
 // currentMarker is the 730 marker to select (0 none). Captions come from language.
 MarkerListContent BuildMarkerList(const MeasurementRecord& r, const CalibrationTables& t,
-                                  const LanguageTables& language, int16_t maxTraces,
-                                  int currentMarker);
+                                  const LanguageTables& language, int currentMarker);
 
 } // namespace rebar

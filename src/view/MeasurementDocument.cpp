@@ -1,9 +1,11 @@
 #include "view/MeasurementDocument.h"
 
 #include "data/Family.h"
+#include "data/GpsPosition.h"
 #include "processing/DepthScale.h"
 #include "view/AModeTrace.h"
 #include "view/DisplayDefaults.h"
+#include "view/ScaleStrip.h"
 #include "view/ViewLayout.h"
 #include "view/ViewRefresh.h"
 
@@ -14,17 +16,9 @@ namespace rebar {
 
 namespace {
 
-// Text of a fixed-width header field up to its first NUL byte, trimmed.
-QString headerField(const ZvxHeader& h, int offset, int length) {
-    return QString::fromLatin1(reinterpret_cast<const char*>(h.Bytes.data()) + offset, length)
-        .section(QChar(0), 0, 0)
-        .trimmed();
-}
-
 // A coordinate as the plain number-to-text conversion writes it: a leading blank for values
 // that are not negative.
-QString plainNumber(const QString& v) {
-    const double d = v.toDouble();
+QString plainNumber(double d) {
     return (d >= 0 ? QStringLiteral(" ") : QString()) + QString::number(d, 'g', 15);
 }
 
@@ -79,7 +73,7 @@ bool MeasurementDocument::Refresh(RefreshSteps steps) {
     if (steps & RefreshStep::Process && !ProcessView(m_rec, tables, m_progress))
         return false;
     if (steps & RefreshStep::Render) {
-        if (!RenderView(m_rec, tables, m_maxTraces, m_images, m_progress))
+        if (!RenderView(m_rec, tables, m_images, m_progress))
             return false;
         m_shown |= RefreshStep::Render;
     }
@@ -123,8 +117,7 @@ bool MeasurementDocument::DrawDepthAxis() {
 }
 
 bool MeasurementDocument::RebuildMarkerList() {
-    m_markerList =
-        BuildMarkerList(m_rec, *m_ctx.tables, *m_ctx.language, m_maxTraces, m_state.CurrentMarker);
+    m_markerList = BuildMarkerList(m_rec, *m_ctx.tables, *m_ctx.language, m_state.CurrentMarker);
     return m_markerList.ok;
 }
 
@@ -147,9 +140,18 @@ CursorScene MeasurementDocument::sceneIn(const Viewport& v) const {
     s.traceCount = m_rec.TraceCount;
     s.viewRange = m_rec.ViewRange;
     s.direction = m_rec.Direction;
-    s.rows = (m_rec.is940() ? Family940::DisplayRows : Family730::DisplayRows) /
-             (m_rec.CoverMagnification != 0 ? 2 : 1);
+    s.rows = displayRows();
     return s;
+}
+
+int MeasurementDocument::displayRows() const {
+    return (m_rec.is940() ? Family940::DisplayRows : Family730::DisplayRows) /
+           (m_rec.CoverMagnification != 0 ? 2 : 1);
+}
+
+void MeasurementDocument::ClampCursor() {
+    m_state.CursorColumn = std::clamp(m_state.CursorColumn, 1, std::max(1, imageWidth()));
+    m_state.CursorRow = std::clamp(m_state.CursorRow, 1, displayRows());
 }
 
 CursorMove MeasurementDocument::takeMove(const CursorScene& s, Viewport& v, CursorMove m) {
@@ -174,16 +176,19 @@ CursorMove MeasurementDocument::KeyCursor(Viewport& v, int key, bool shiftOnly, 
 CrossLines MeasurementDocument::CrossLinesIn(const Viewport& v) const {
     CrossLines out;
     const int C = m_state.CursorColumn;
-    const int V = v.scroll;
-    out.columnShown = !(C > V + v.pictureWidth - 1 || C < V);
+    // The vertical line stands on the picture pixel that shows the cursor column, the
+    // horizontal ones on the row of the cursor's display row (B-mode rows start at row 21).
+    const ImageCopy copy =
+        ShowImageCopy(v.scroll, imageWidth(), v.pictureWidth, m_rec.Direction, m_rec.ViewRange);
+    out.x =
+        copy.pictureX(OverlayColumnOfCursor(C, m_rec.TraceCount, m_rec.Direction, m_rec.ViewRange));
+    out.columnShown = out.x >= 0 && out.x < v.pictureWidth;
     out.columnMoved = out.columnShown && C <= imageWidth();
-    const int offset = C - V + 2;
-    out.x = m_rec.Direction == 1 ? v.pictureWidth - offset : offset;
-    // A cursor row below the picture (after halving the picture) shows on its last row.
-    out.y = m_state.CursorRow + 22;
-    if (v.pictureHeight <= out.y) {
+    out.y = m_state.CursorRow + BModeTop - 1;
+    // A cursor row below the picture (after halving the picture) shows on its last image row.
+    if (v.pictureHeight <= out.y + 2) {
         const bool half = m_rec.CoverMagnification != 0;
-        out.y = m_rec.is940() ? (half ? 405 : 789) : (half ? 277 : 533);
+        out.y = m_rec.is940() ? (half ? 403 : 787) : (half ? 275 : 531);
     }
     return out;
 }
@@ -194,7 +199,7 @@ void MeasurementDocument::UpdateReadouts() {
     const bool f940 = m_rec.is940();
     const int C = m_state.CursorColumn;
     const int s = RowToSample(m_rec, m_state.CursorRow);
-    const CursorPosition p = f940 ? CalcPosition940(m_rec, *m_ctx.tables, m_maxTraces, C, s)
+    const CursorPosition p = f940 ? CalcPosition940(m_rec, *m_ctx.tables, C, s)
                                   : CalcPosition730(m_rec, *m_ctx.tables, C, s);
     // A failed conversion leaves the texts as they were.
     m_readouts.valid = p.ok;
@@ -202,22 +207,18 @@ void MeasurementDocument::UpdateReadouts() {
         m_readouts.texts = FormatReadouts(m_rec, *m_ctx.language, p);
 
     // Positioning data of GPS-equipped files.
-    m_readouts.gps = false;
-    if (f940 && m_rec.FileKind == KindZvx4) {
-        const QString lat = headerField(m_rec.Zvx, ZvxHeader::OffLatitude, ZvxHeader::LenLatitude);
-        const QString lon =
-            headerField(m_rec.Zvx, ZvxHeader::OffLongitude, ZvxHeader::LenLongitude);
-        m_readouts.gps = !lat.isEmpty() && lat.left(1).toDouble() > 0;
-        if (m_readouts.gps) {
-            const bool jp = m_ctx.settings->Language == QLatin1String("JP");
-            m_readouts.gpsDate =
-                (jp ? QString::fromUtf8("GPS測位時刻 ") : QStringLiteral("GPS positioning time ")) +
-                m_rec.MeasureDate;
-            m_readouts.gpsLocation = jp ? QString::fromUtf8("緯度:") + plainNumber(lat) +
-                                              QString::fromUtf8(" 経度:") + plainNumber(lon)
-                                        : QStringLiteral("Lat:") + plainNumber(lat) +
-                                              QStringLiteral(" Long:") + plainNumber(lon);
-        }
+    const std::optional<GpsPosition> gps = GpsPositionOf(m_rec);
+    m_readouts.gps = gps.has_value();
+    if (gps) {
+        const bool jp = m_ctx.settings->Language == QLatin1String("JP");
+        const QString lat = plainNumber(gps->latitude);
+        const QString lon = plainNumber(gps->longitude);
+        m_readouts.gpsDate =
+            (jp ? QString::fromUtf8("GPS測位時刻 ") : QStringLiteral("GPS positioning time ")) +
+            m_rec.MeasureDate;
+        m_readouts.gpsLocation =
+            jp ? QString::fromUtf8("緯度:") + lat + QString::fromUtf8(" 経度:") + lon
+               : QStringLiteral("Lat:") + lat + QStringLiteral(" Long:") + lon;
     }
 }
 

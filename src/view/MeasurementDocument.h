@@ -152,6 +152,10 @@ public:
     CursorMove MouseCursor(Viewport& v, int x, int y);
     CursorMove KeyCursor(Viewport& v, int key, bool shiftOnly, bool noModifiers);
     CrossLines CrossLinesIn(const Viewport& v) const;
+    // Brings the cursor inside the picture: column 1..image width, row 1..display rows.
+    void ClampCursor();
+    // Display rows of the picture: 512 or 768, half of it at the 1/2 cover magnification.
+    int displayRows() const;
     // Rewrites the readout texts for the cursor (nothing before the document is loaded).
     void UpdateReadouts();
     // The depth axis, the marker list, the colour bar, each redrawn alone.

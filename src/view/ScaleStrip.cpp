@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 namespace rebar {
 
@@ -23,10 +25,15 @@ bool usableStep(double tracesPerTick) {
     return std::isfinite(tracesPerTick) && tracesPerTick >= MinTracesPerTick;
 }
 
-// The strip's drawing surface with the strip's pen, font and text rules.
+// The strip's drawing surface with the strip's pen, font and text rules. Labels stay whole
+// inside the columns the composed image shows of the strip (it is copied one column right, or
+// left when mirrored), moved in from an edge they would run over; a label that would run into
+// one already written is left out, so that dense scales label every other tick or fewer.
 class StripPainter {
 public:
-    StripPainter(QImage& img, bool wide) : m_p(&img), m_height(img.height()) {
+    StripPainter(QImage& img, bool wide, bool mirrored)
+        : m_p(&img), m_height(img.height()), m_first(mirrored ? 1 : 0),
+          m_last(img.width() - (mirrored ? 1 : 2)) {
         m_p.setPen(QPen(Qt::black, 1));
         m_p.setFont(ArialCellFont(wide ? LabelCellWide : LabelCellNormal));
         // Labels are drawn without a background box so that they never cut a tick they touch.
@@ -34,14 +41,26 @@ public:
     }
     void tick(int x) { m_p.drawLine(x, TickTop, x, m_height); }
     void label(int x, const QString& text) {
-        if (!text.isEmpty())
-            m_p.drawText(QRect(x, 0, 1000, m_height), Qt::AlignLeft | Qt::AlignTop, text);
+        if (text.isEmpty())
+            return;
+        const int w = m_p.fontMetrics().horizontalAdvance(text);
+        x = std::max(m_first, std::min(x, m_last - w + 1));
+        const int right = x + w - 1;
+        for (const auto& [a, b] : m_written)
+            if (x <= b + LabelGap && right >= a - LabelGap)
+                return;
+        m_written.emplace_back(x, right);
+        m_p.drawText(QRect(x, 0, 1000, m_height), Qt::AlignLeft | Qt::AlignTop, text);
     }
     void picture(int x, const QImage& img) { m_p.drawImage(x, 0, img); }
 
 private:
+    static constexpr int LabelGap = 2;
     QPainter m_p;
     int m_height;
+    int m_first; // first and last strip columns the composed image shows
+    int m_last;
+    std::vector<std::pair<int, int>> m_written; // columns of the labels written
 };
 
 struct StripGeometry {
@@ -123,62 +142,60 @@ void drawTicks730(const MeasurementRecord& rec, const StripGeometry& g, StripPai
     }
 }
 
-void drawTicks940(const MeasurementRecord& rec, int16_t maxTraces, const StripGeometry& g,
-                  StripPainter& sp) {
-    const bool over = rec.XDataSize > maxTraces;
-    const int64_t stored = rec.XDataSize;
+// The first tick number whose trace (0-based from the file's first trace), round(k x step),
+// is held when the file's first `skipped` traces are not.
+bool firstHeldTick(double step, int64_t skipped, int64_t& k) {
+    k = skipped > 0 ? static_cast<int64_t>(std::floor(static_cast<double>(skipped) / step)) : 0;
+    for (int64_t l = 0; roundTo(static_cast<double>(k) * step, l) && l < skipped;)
+        ++k;
+    int64_t l = 0;
+    return roundTo(static_cast<double>(k) * step, l);
+}
+
+// Ticks count the file's traces from its first one; the record holds them from trace
+// SkippedTraces + 1 on (a 940 file longer than the traces kept), so tick k of the file stands
+// at held trace round(k x step) - SkippedTraces + 1.
+void drawTicks940(const MeasurementRecord& rec, const StripGeometry& g, StripPainter& sp) {
+    const int64_t skipped = std::max(rec.SkippedTraces, 0);
     const double adjust = static_cast<double>(rec.XAdjust) + 100.0;
     if (metricScale(rec)) {
         const double s = 4000.0 / adjust;
-        if (!usableStep(s))
+        int64_t k = 0;
+        if (!usableStep(s) || !firstHeldTick(s, skipped, k))
             return;
-        const auto r = static_cast<int64_t>(roundHalfEven(s));
-        for (int64_t k = 0;; ++k) {
+        for (;; ++k) {
             int64_t l = 0;
             if (!roundTo(static_cast<double>(k) * s, l))
                 break;
-            int64_t m = k;
-            if (over) {
-                l -= stored % r;
-                m = k + (stored - maxTraces) / r;
-            } else {
-                l += 1;
-            }
+            l += 1 - skipped;
             if (l > g.N)
                 break;
             if (g.mirrored) {
                 const int x = static_cast<int>((g.N - l + 1) / g.d);
                 sp.tick(x);
-                sp.label(x - 11, metricLabel(rec, m));
+                sp.label(x - 11, metricLabel(rec, k));
             } else {
-                const int x = static_cast<int>(over ? l / g.d : (l - 1) / g.d);
+                const int x = static_cast<int>((l - 1) / g.d);
                 sp.tick(x);
-                sp.label(x, metricLabel(rec, m));
+                sp.label(x, metricLabel(rec, k));
             }
         }
         return;
     }
     const double t = 1016.0 / adjust * 5.0 * g.d; // traces per labelled tick
-    if (!usableStep(t))
+    int64_t k = 0;
+    if (!usableStep(t) || !firstHeldTick(t, skipped, k))
         return;
-    const auto r = static_cast<int64_t>(roundHalfEven(t));
-    const double skipped =
-        over ? std::ceil(static_cast<double>(stored - maxTraces) / t) : 0.0; // ticks not held
-    for (int64_t k = 0;; ++k) {
+    for (;; ++k) {
         int64_t l = 0;
         if (!roundTo(static_cast<double>(k) * t, l))
             break;
-        int64_t label = 5 * g.d * k;
-        if (over) {
-            l += stored % r;
-            if (!roundTo((skipped + static_cast<double>(k)) * 5.0 * g.d, label))
-                break;
-        }
+        l -= skipped;
         if (l > g.N)
             break;
         const int x = static_cast<int>(g.mirrored ? (g.N - l + 3) / g.d : (l - 1) / g.d);
         sp.tick(x);
-        sp.label(x - 15, QString::number(label));
+        sp.label(x - 15, QString::number(5 * g.d * k));
     }
 }
 
@@ -231,7 +248,7 @@ bool DrawScaleStrip730(const MeasurementRecord& rec, QImage& strip) {
     }
     QImage img = newStrip(g.W);
     {
-        StripPainter sp(img, g.wide);
+        StripPainter sp(img, g.wide, g.mirrored);
         drawTicks730(rec, g, sp);
         drawMarksAndArrow(
             rec, rec.Work730, g, [](int16_t w) { return w == 32 || w == 48; }, sp);
@@ -240,7 +257,7 @@ bool DrawScaleStrip730(const MeasurementRecord& rec, QImage& strip) {
     return true;
 }
 
-bool DrawScaleStrip940(const MeasurementRecord& rec, int16_t MaxTraces, QImage& strip) {
+bool DrawScaleStrip940(const MeasurementRecord& rec, QImage& strip) {
     const StripGeometry g = geometryOf(rec);
     if (!workHolds(rec.Work940, g.N))
         return false;
@@ -250,8 +267,8 @@ bool DrawScaleStrip940(const MeasurementRecord& rec, int16_t MaxTraces, QImage& 
     }
     QImage img = newStrip(g.W);
     {
-        StripPainter sp(img, g.wide);
-        drawTicks940(rec, MaxTraces, g, sp);
+        StripPainter sp(img, g.wide, g.mirrored);
+        drawTicks940(rec, g, sp);
         drawMarksAndArrow(
             rec, rec.Work940, g, [](int32_t w) { return w == 1; }, sp);
     }

@@ -11,12 +11,14 @@
 namespace rebar {
 
 constexpr int ScaleStripHeight = 20;
+// First row of the B-mode picture in the composed image (display row r is image row r + 20).
+constexpr int BModeTop = ScaleStripHeight + 1;
 
 // Draw the strip of a record into strip (replaced). A record whose strip has no columns gives a
 // null image. False, leaving strip alone, when the work matrix does not hold the traces.
 bool DrawScaleStrip730(const MeasurementRecord& rec, QImage& strip);
-// MaxTraces: the program-wide limit of held 940 traces; a file that stored more (XDataSize)
-// numbers its ticks as the distances of its last MaxTraces traces.
-bool DrawScaleStrip940(const MeasurementRecord& rec, int16_t MaxTraces, QImage& strip);
+// A 940 file longer than the traces held numbers its ticks from its first trace: the held
+// traces are its last ones (SkippedTraces).
+bool DrawScaleStrip940(const MeasurementRecord& rec, QImage& strip);
 
 } // namespace rebar

@@ -12,10 +12,10 @@ bool ProcessView(MeasurementRecord& r, const CalibrationTables& t, const Progres
     return r.is940() ? Process940(r, t, progress) : Process730(r, t);
 }
 
-bool RenderView(const MeasurementRecord& r, const CalibrationTables& t, int16_t maxTraces,
-                ViewImages& images, const ProgressFn& progress) {
+bool RenderView(const MeasurementRecord& r, const CalibrationTables& t, ViewImages& images,
+                const ProgressFn& progress) {
     if (r.is940())
-        return RenderBMode940(r, t, maxTraces, images, progress) && DrawMarkers940(r, images);
+        return RenderBMode940(r, t, images, progress) && DrawMarkers940(r, images);
     return RenderBMode730(r, t, images) && DrawMarkers730(r, images);
 }
 

@@ -16,8 +16,8 @@ namespace rebar {
 // Process730 or Process940.
 bool ProcessView(MeasurementRecord& r, const CalibrationTables& t, const ProgressFn& progress);
 // The B-mode image with its strip (ComposedImage), then the marker overlay (OverlayImage).
-bool RenderView(const MeasurementRecord& r, const CalibrationTables& t, int16_t maxTraces,
-                ViewImages& images, const ProgressFn& progress);
+bool RenderView(const MeasurementRecord& r, const CalibrationTables& t, ViewImages& images,
+                const ProgressFn& progress);
 // The depth (or time) axis; rebuilds RowDepthTable first.
 bool DrawViewDepthAxis(const MeasurementRecord& r, const CalibrationTables& t,
                        std::vector<int32_t>& RowDepthTable, QImage& DepthAxisBitmap);

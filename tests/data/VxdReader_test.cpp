@@ -246,23 +246,28 @@ TEST(VxdReader, MarkIdentifiersToGroups) {
     EXPECT_EQ(o.r.Marks940[0][5].Y, 32);
 }
 
-TEST(VxdReader, MoreTracesThanKeptReadsTheFirstOnesAndTheMarks) {
+TEST(VxdReader, MoreTracesThanKeptReadsTheLastOnesAndMovesTheMarks) {
     Scratch dir;
     auto value = [](int t, int v) -> int32_t { return v <= 1 ? t % 30000 : 0; };
-    const std::vector<Mark> marks{{205, 6500, 300}, {3, 10, 20}};
+    // Marks on file traces 6500 (held as 5500), 1001 (the first held) and 10 (passed over).
+    const std::vector<Mark> marks{{205, 6500, 300}, {3, 10, 20}, {104, 1001, 7}};
     for (bool binary : {true, false}) {
         SCOPED_TRACE(binary);
         const Opened o = openVxd(dir, binary, vxd(binary, 7000, {}, marks, value));
         ASSERT_TRUE(o.ok()) << qPrintable(o.res.reason);
         EXPECT_EQ(o.r.XDataSize, 7000);
         EXPECT_EQ(o.r.TraceCount, 6000);
+        EXPECT_EQ(o.r.SkippedTraces, 1000);
         EXPECT_EQ(o.maxTraces, 6000);
         EXPECT_EQ(o.r.Raw940.lastTrace(), 6000);
-        for (int t : {0, -1, -3, 1, 2, 3000, 6000})
+        for (int t : {0, -1})
             ASSERT_EQ(o.r.Raw940(t, 1), t) << t;
-        EXPECT_EQ(o.r.Marks940[2][5].X, 6500);
+        for (int k : {1, 2, 3000, 6000})
+            ASSERT_EQ(o.r.Raw940(k, 1), k + 1000) << k;
+        EXPECT_EQ(o.r.Marks940[2][5].X, 5500);
         EXPECT_EQ(o.r.Marks940[2][5].Y, 300);
-        EXPECT_EQ(o.r.Marks940[0][3].Y, 20);
+        EXPECT_EQ(o.r.Marks940[1][4].X, 1);
+        EXPECT_EQ(o.r.Marks940[0][3].InUse, 0);
     }
 }
 

@@ -23,7 +23,7 @@ void make940Distinct(MeasurementRecord& r, int N) {
 
 ViewImages render940(const MeasurementRecord& r) {
     ViewImages img;
-    EXPECT_TRUE(RenderBMode940(r, renderTables(), 6000, img));
+    EXPECT_TRUE(RenderBMode940(r, renderTables(), img));
     return img;
 }
 
@@ -216,7 +216,7 @@ TEST(BModeRenderer, FailureKeepsThePreviousImage) {
     MeasurementRecord one;
     make940(one, 1);
     one.ViewRange = 4;
-    EXPECT_TRUE(RenderBMode940(one, renderTables(), 6000, img));
+    EXPECT_TRUE(RenderBMode940(one, renderTables(), img));
     EXPECT_TRUE(img.ComposedImage.isNull());
 }
 
@@ -231,8 +231,7 @@ TEST(BModeRenderer, ProgressOf940Drawing) {
         r.Work940x2.allocate(1, N, 1536);
         std::vector<int> seen;
         ViewImages img;
-        EXPECT_TRUE(
-            RenderBMode940(r, renderTables(), 6000, img, [&](int p) { seen.push_back(p); }));
+        EXPECT_TRUE(RenderBMode940(r, renderTables(), img, [&](int p) { seen.push_back(p); }));
         return seen;
     };
     EXPECT_EQ(run(4600, 0), (std::vector<int>{77, 82, 87, 92, 99}));

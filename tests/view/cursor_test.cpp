@@ -56,20 +56,35 @@ TEST(CursorConversions, DistanceTimeAndDepth) {
     EXPECT_NEAR(CalcPosition730(r, identityDepths(), 10, 1).distance, 0.05, 1e-12);
     r.XScale = 1;
     EXPECT_NEAR(CalcPosition730(r, identityDepths(), 10, 1).distance, 1.0, 1e-12);
+    // The pitch of a trace is formed first, then multiplied by the traces.
+    r.XScale = 0;
+    r.ViewRange = 0;
+    r.XAdjust = -18;
+    r.FileKind = KindZvx4;
+    EXPECT_EQ(FormatReadouts(r, LanguageTables{}, CalcPosition940(r, identityDepths(), 98, 1))
+                  .distanceValue,
+              "0.1989m");
     // A permittivity outside 2.0..20.0 fails the depth.
     r.Permittivity = 25;
     EXPECT_FALSE(CalcPosition730(r, identityDepths(), 10, 5).ok);
-    // A 940 file longer than the traces held counts the held ones as the last of the file.
+    // A 940 file longer than the traces held: the held ones are the last of the file.
     MeasurementRecord f = record(KindZvx4, 6000);
     f.XDataSize = 7000;
-    EXPECT_NEAR(CalcPosition940(f, identityDepths(), 6000, 1, 1).distance, 1000 * 0.0025, 1e-9);
-    f.XDataSize = 6000;
-    EXPECT_NEAR(CalcPosition940(f, identityDepths(), 6000, 1, 1).distance, 0.0, 1e-12);
+    f.SkippedTraces = 1000;
+    EXPECT_NEAR(CalcPosition940(f, identityDepths(), 1, 1).distance, 1000 * 0.0025, 1e-9);
+    // A count the file does not hold moves nothing: positions come from the traces held.
+    f.XDataSize = 2147483600;
+    f.SkippedTraces = 0;
+    EXPECT_NEAR(CalcPosition940(f, identityDepths(), 1, 1).distance, 0.0, 1e-12);
 }
 
-TEST(CursorReadouts, NumbersAreShownFromTheirDecimalValueWithHalvesToEven) {
-    EXPECT_EQ(FormatFixed(0.12345 * 1000, 1), "123.4");
-    EXPECT_EQ(FormatFixed(0.12355 * 1000, 1), "123.6");
+TEST(CursorReadouts, NumbersAreRoundedFromTheirExactValueWithHalvesToEven) {
+    // Only exact halves go to the even neighbour: 0.12345 x 1000 lies just above 123.45,
+    // 0.12355 x 1000 just below 123.55.
+    EXPECT_EQ(FormatFixed(0.12345 * 1000, 1), "123.5");
+    EXPECT_EQ(FormatFixed(0.12355 * 1000, 1), "123.5");
+    EXPECT_EQ(FormatFixed(0.125, 2), "0.12");
+    EXPECT_EQ(FormatFixed(0.375, 2), "0.38");
     EXPECT_EQ(FormatFixed(2.5, 0), "2");
     EXPECT_EQ(FormatFixed(3.5, 0), "4");
     EXPECT_EQ(FormatFixed(9.96, 1), "10.0");
@@ -78,6 +93,8 @@ TEST(CursorReadouts, NumbersAreShownFromTheirDecimalValueWithHalvesToEven) {
     EXPECT_EQ(FormatFixed(-1.25, 1), "-1.2");
     EXPECT_EQ(FormatFixed(1e-7, 4), "0.0000");
     EXPECT_EQ(FormatFixed(12345.678, 2), "12345.68");
+    // 97 traces of 2.05 mm: the double lies just above the half and rounds up.
+    EXPECT_EQ(FormatFixed(97 * (0.0025 * (1 - 18 / 100.0)), 4), "0.1989");
 }
 
 TEST(CursorReadouts, PermittivityTagAndUnits) {
@@ -93,7 +110,7 @@ TEST(CursorReadouts, PermittivityTagAndUnits) {
     r.XUnit = "mm";
     r.YUnit = "inch";
     ReadoutTexts t = FormatReadouts(r, LanguageTables{}, p);
-    EXPECT_EQ(t.distanceValue, "123.4mm"); // 123.45 to one decimal: a tie, to the even 4
+    EXPECT_EQ(t.distanceValue, "123.5mm"); // 0.12345 x 1000 lies just above 123.45
     EXPECT_EQ(t.depthValue, "1.80inch");
     r.Permittivity = 0; // time axis
     t = FormatReadouts(r, LanguageTables{}, p);

@@ -46,7 +46,7 @@ ViewImages rendered730(const MeasurementRecord& r) {
 
 ViewImages rendered940(const MeasurementRecord& r) {
     ViewImages v;
-    EXPECT_TRUE(RenderBMode940(r, renderTables(), 6000, v));
+    EXPECT_TRUE(RenderBMode940(r, renderTables(), v));
     EXPECT_TRUE(DrawMarkers940(r, v));
     return v;
 }

@@ -2,6 +2,10 @@
 
 #include "view/RenderFixtures.h"
 #include "view/Sprites.h"
+#include "view/ViewFonts.h"
+
+#include <QFontMetrics>
+#include <algorithm>
 
 #include <gtest/gtest.h>
 #include <set>
@@ -37,9 +41,9 @@ QImage strip730(const MeasurementRecord& r) {
     return s;
 }
 
-QImage strip940(const MeasurementRecord& r, int16_t maxTraces) {
+QImage strip940(const MeasurementRecord& r) {
     QImage s;
-    EXPECT_TRUE(DrawScaleStrip940(r, maxTraces, s));
+    EXPECT_TRUE(DrawScaleStrip940(r, s));
     return s;
 }
 
@@ -55,12 +59,15 @@ TEST(ScaleStrip, MetresEveryFortyTraces) {
     EXPECT_TRUE(showsText(s, 79, 0, QStringLiteral("0.2"), 15));
     EXPECT_FALSE(showsText(s, 79, 0, QStringLiteral("0.3"), 15));
 
-    // Mirrored: distance grows to the left, labels 15 pixels left of their ticks, the origin
-    // label at W - 15 (its tick at W lies outside).
+    // Mirrored: distance grows to the left, labels 15 pixels left of their ticks; the origin
+    // label (at W - 15, its tick at W lies outside) is moved in to end on the strip's last
+    // column the picture shows, so that it is not cut.
     r.Direction = 1;
     s = strip730(r);
     EXPECT_EQ(tickColumns(s), (std::set<int>{1, 41, 81, 121, 161}));
-    EXPECT_TRUE(showsText(s, 185, 0, QStringLiteral("0.0"), 15));
+    const int originWidth =
+        QFontMetrics(ArialCellFont(15)).horizontalAdvance(QStringLiteral("0.0"));
+    EXPECT_TRUE(showsText(s, std::min(185, 199 - originWidth + 1), 0, QStringLiteral("0.0"), 15));
     EXPECT_TRUE(showsText(s, 41 - 15, 0, QStringLiteral("0.4"), 15));
 
     // Centimetres in a wide range: one column per two traces, smaller labels.
@@ -141,7 +148,7 @@ TEST(ScaleStrip, MarkFlagsAndProcessingLine) {
     make940(q, 100);
     q.Work940(40, 0) = 1;
     q.Work940(50, 0) = 32;
-    s = strip940(q, 6000);
+    s = strip940(q);
     EXPECT_TRUE(showsPicture(s, 40 - 5, MarkFlagPicture()));
     EXPECT_FALSE(showsPicture(s, 50 - 5, MarkFlagPicture()));
 }
@@ -150,29 +157,31 @@ TEST(ScaleStrip, Family940Ticks) {
     MeasurementRecord r;
     make940(r, 200);
     // The origin is the first tick of the loop: l = 1, 41, 81, ...
-    QImage s = strip940(r, 6000);
+    QImage s = strip940(r);
     EXPECT_EQ(tickColumns(s), (std::set<int>{0, 40, 80, 120, 160}));
     EXPECT_TRUE(showsText(s, 0, 0, QStringLiteral("0.0"), 15));
     EXPECT_TRUE(showsText(s, 40, 0, QStringLiteral("0.1"), 15));
     r.Direction = 1; // x = N - l + 1, label 11 pixels left
-    s = strip940(r, 6000);
+    s = strip940(r);
     EXPECT_EQ(tickColumns(s), (std::set<int>{40, 80, 120, 160}));
     EXPECT_TRUE(showsText(s, 160 - 11, 0, QStringLiteral("0.1"), 15));
 
-    // A file that stored more than MaxTraces traces counts the held ones as its last ones:
-    // 6050 stored, 6000 held: l = 40k - 10, labels from k + 50 div 40.
+    // A file that stored more traces than are held counts the held ones as its last ones:
+    // 6050 stored, the first 50 passed over: the 0.2 m tick (file trace 81) on held trace 31.
     r.Direction = 0;
     r.XDataSize = 6050;
+    r.SkippedTraces = 50;
     r.TraceCount = 200;
-    s = strip940(r, 6000);
+    s = strip940(r);
     EXPECT_EQ(tickColumns(s), (std::set<int>{30, 70, 110, 150, 190}));
     EXPECT_TRUE(showsText(s, 30, 0, QStringLiteral("0.2"), 15));
     EXPECT_TRUE(showsText(s, 70, 0, QStringLiteral("0.3"), 15));
 
     // Inches: t = 50.8 traces a tick; ticks at (l - 1), l = 0, 51, 102, 152.
     r.XDataSize = 200;
+    r.SkippedTraces = 0;
     r.XUnit = QStringLiteral("inch");
-    s = strip940(r, 6000);
+    s = strip940(r);
     EXPECT_EQ(tickColumns(s), (std::set<int>{50, 101, 151}));
     EXPECT_TRUE(showsText(s, 101 - 15, 0, QStringLiteral("10"), 15));
 }
