@@ -9,6 +9,9 @@ namespace rebar {
 
 namespace {
 
+// The width the trace is drawn in, whatever the width of its picture.
+constexpr int TraceWidth = 128;
+
 // The matrix and sample read for display row i (1-based) of the cursor trace.
 template <typename T>
 bool sampleOfRow(const Matrix<T>& full, const Matrix<T>& x2, int trace, int row, int viewRange,
@@ -61,18 +64,18 @@ void DrawAModeTrace(const MeasurementRecord& r, int column, QImage& picture) {
         int v = 0;
         if (!AModeValueOfRow(r, trace, i, v))
             break;
-        // 730: the 12-bit value scaled so that zero echo (2048) lands on x = 64.
-        const int x =
-            f940 ? static_cast<int>(roundHalfEven(truncDiv(v, 512) + picture.width() / 2.0))
-                 : truncDiv(v, 32);
+        // Zero echo lands on the zero line, x = 64, the middle of the trace's 128 columns: the
+        // 730 family's 12-bit value scaled down, the 940 family's signed value around it.
+        const int x = f940 ? static_cast<int>(roundHalfEven(truncDiv(v, 512) + TraceWidth / 2.0))
+                           : truncDiv(v, 32);
         points << QPoint(x, i + 20);
     }
     QPainter p(&picture);
     p.setPen(Qt::black);
     if (!points.isEmpty())
         p.drawPolyline(points);
-    p.drawLine(0, 20, 128, 20);
-    p.drawLine(64, 20, 64, picture.height());
+    p.drawLine(0, 20, TraceWidth, 20);
+    p.drawLine(TraceWidth / 2, 20, TraceWidth / 2, picture.height());
 }
 
 } // namespace rebar

@@ -35,7 +35,6 @@ enum class ViewUpdate : unsigned {
     ColorBar = 1u << 6,      // the colour bar and the colours of the cursor lines
     Resize = 1u << 7,        // the resize handler, as after a width change
     PictureHeight = 1u << 8, // picture heights for the cover magnification
-    PlaceCursor = 1u << 9,   // the cursor as a mouse move at (CursorColumn, CursorRow) places it
 };
 using ViewUpdates = QFlags<ViewUpdate>;
 Q_DECLARE_OPERATORS_FOR_FLAGS(ViewUpdates)

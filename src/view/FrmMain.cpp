@@ -3,13 +3,13 @@
 #include "base/PathNames.h"
 #include "config/Program.h"
 #include "platform/Platform.h"
+#include "view/CursorLineWidget.h"
 #include "view/DztOpenQuestions.h"
 #include "view/InfoPanelWidget.h"
 #include "view/PictureBoxWidget.h"
 #include "view/ViewHost.h"
 
 #include <QCloseEvent>
-#include <QFrame>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScrollBar>
@@ -37,7 +37,7 @@ void FrmMain::buildControls() {
     m_panel = new InfoPanelWidget(this);
     m_picd = new PictureBoxWidget(QStringLiteral("picd"), this);
     m_picb = new PictureBoxWidget(QStringLiteral("picb"), this);
-    m_picb->setBackground(Qt::black);
+    m_picb->setBackground(palette().color(QPalette::Window));
     m_picb->setFocusPolicy(Qt::ClickFocus);
     m_pica = new PictureBoxWidget(QStringLiteral("pica"), this);
     m_clrBar = new PictureBoxWidget(QStringLiteral("ClrBar"), this);
@@ -58,16 +58,11 @@ void FrmMain::buildControls() {
     });
     connect(m_picb, &PictureBoxWidget::keyPressed, this, &FrmMain::CursorKey);
 
-    auto line = [this](const QString& name) {
-        auto* f = new QFrame(this);
-        f->setObjectName(name);
-        f->setAutoFillBackground(true);
-        f->setAttribute(Qt::WA_TransparentForMouseEvents);
-        return f;
-    };
-    m_xbar = line(QStringLiteral("xbar"));
-    m_ybar = line(QStringLiteral("ybar"));
-    m_yabar = line(QStringLiteral("yabar"));
+    // The cross over the radargram takes the contrasting colour of every pixel it covers; the
+    // line over the A-mode trace its colour from the gradation.
+    m_xbar = new CursorLineWidget(QStringLiteral("xbar"), this, m_picb);
+    m_ybar = new CursorLineWidget(QStringLiteral("ybar"), this, m_picb);
+    m_yabar = new CursorLineWidget(QStringLiteral("yabar"), this);
     for (size_t i = 0; i < m_command1.size(); ++i) {
         m_command1[i] = new QPushButton(this);
         m_command1[i]->setObjectName(QStringLiteral("Command1_%1").arg(i));
@@ -177,7 +172,9 @@ void FrmMain::FailOpen(const OpenResult& why) {
 // ---- Closing ------------------------------------------------------------------------------
 
 bool FrmMain::QueryClose() {
-    if (m_doc.record().Modified != FlagTrue)
+    // A view the user has already let go is not asked about again (the main frame's shutdown
+    // closes every view once more after a view's Exit command closed them).
+    if (m_closeAccepted || m_doc.record().Modified != FlagTrue)
         return true;
     const MsgAnswer a =
         platform().messageBox(message(32), m_doc.record().FilePath, MsgIcon::Question,
@@ -201,6 +198,7 @@ void FrmMain::closeEvent(QCloseEvent* e) {
         e->ignore();
         return;
     }
+    m_closeAccepted = true;
     e->accept();
 }
 
@@ -245,8 +243,6 @@ void FrmMain::Show(const CommandResult& result) {
         SetPictureHeights(true);
         ApplyFixedHeight();
     }
-    if (u & ViewUpdate::PlaceCursor)
-        PlaceCursor(m_doc.state().CursorColumn, m_doc.state().CursorRow);
     for (const Notice& n : result.notices)
         platform().messageBox(
             message(n.message) + (n.line ? QLatin1Char('\n') + *n.line : QString()), n.title,
@@ -269,14 +265,9 @@ void FrmMain::UpdateWindowCaption() {
 void FrmMain::ShowColorBar() {
     const ColorBar& bar = m_doc.colorBar();
     m_clrBar->showImage(bar.bar);
-    auto paint = [](QFrame* f, QRgb c) {
-        QPalette pal = f->palette();
-        pal.setColor(QPalette::Window, QColor::fromRgb(c));
-        f->setPalette(pal);
-    };
-    paint(m_xbar, bar.cursor.xbar);
-    paint(m_ybar, bar.cursor.ybar);
-    paint(m_yabar, bar.cursor.yabar);
+    m_xbar->setColor(QColor::fromRgb(bar.cursor.xbar));
+    m_ybar->setColor(QColor::fromRgb(bar.cursor.ybar));
+    m_yabar->setColor(QColor::fromRgb(bar.cursor.yabar));
 }
 
 // Positions the cross lines, writes the readouts and redraws the A-mode trace for the current

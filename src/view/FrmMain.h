@@ -16,7 +16,6 @@
 #include <vector>
 
 class QAction;
-class QFrame;
 class QMdiSubWindow;
 class QMenu;
 class QPushButton;
@@ -24,6 +23,7 @@ class QScrollBar;
 
 namespace rebar {
 
+class CursorLineWidget;
 class InfoPanelWidget;
 class PictureBoxWidget;
 class ViewHost;
@@ -132,6 +132,7 @@ private:
     QMdiSubWindow* m_sub = nullptr;
     int m_tag = 0;
     bool m_loaded = false;
+    bool m_closeAccepted = false; // the view's close was agreed to; it is not asked again
     MeasurementDocument m_doc;
     QImage m_pics;
     ViewState m_state;
@@ -144,9 +145,9 @@ private:
     PictureBoxWidget* m_pica = nullptr;
     PictureBoxWidget* m_clrBar = nullptr;
     QScrollBar* m_hsc = nullptr;
-    QFrame* m_xbar = nullptr;
-    QFrame* m_ybar = nullptr;
-    QFrame* m_yabar = nullptr;
+    CursorLineWidget* m_xbar = nullptr;
+    CursorLineWidget* m_ybar = nullptr;
+    CursorLineWidget* m_yabar = nullptr;
     std::array<QPushButton*, 2> m_command1{};
 
     // Menus, built from the command table

@@ -1,29 +1,25 @@
 // Placing the controls of a measurement view, its scroll model, its resize handler and the
 // cursor under the mouse and the arrow keys.
 
+#include "view/CursorLineWidget.h"
 #include "view/FrmMain.h"
 #include "view/InfoPanelWidget.h"
 #include "view/PictureBoxWidget.h"
 #include "view/ViewHost.h"
 
 #include "config/Program.h"
+#include "data/GpsPosition.h"
 #include "platform/Platform.h"
 
 #include <QCursor>
-#include <QFrame>
 #include <QMdiSubWindow>
 #include <QScrollBar>
 
 namespace rebar {
 
-// The GPS labels show for four-channel ZVX files whose latitude starts with a positive digit.
+// The GPS labels show for four-channel ZVX files that carry a position.
 bool FrmMain::gpsInFile() const {
-    const MeasurementRecord& r = m_doc.record();
-    if (r.FileKind != KindZvx4)
-        return false;
-    const QByteArray lat(reinterpret_cast<const char*>(r.Zvx.Bytes.data()) + ZvxHeader::OffLatitude,
-                         1);
-    return lat.toDouble() > 0;
+    return GpsPositionOf(m_doc.record()).has_value();
 }
 
 void FrmMain::ApplyVisibility() {
@@ -127,8 +123,11 @@ bool FrmMain::ShowImage(int v) {
     if (m_state.Rendered == 0)
         return true;
     const MeasurementRecord& r = m_doc.record();
+    // Beyond the end of a short image the picture shows the window's background, not the black
+    // of an image column.
     ShowImageInto(m_doc.images().OverlayImage, m_picb->picture(), v, m_doc.imageWidth(),
-                  r.Direction, r.ViewRange, ShowImageHeight(r.is940(), r.CoverMagnification));
+                  r.Direction, r.ViewRange, ShowImageHeight(r.is940(), r.CoverMagnification),
+                  palette().color(QPalette::Window).rgb());
     m_picb->update();
     return true;
 }

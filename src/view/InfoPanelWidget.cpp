@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QStyle>
 
 namespace rebar {
 
@@ -28,7 +29,7 @@ InfoPanelWidget::InfoPanelWidget(QWidget* view) : QWidget(view) {
     m_mklist->setObjectName(QStringLiteral("mklist"));
     QFont fixed(QStringLiteral("Monospace"));
     fixed.setStyleHint(QFont::TypeWriter);
-    fixed.setPixelSize(12);
+    fixed.setPixelSize(ListFontPixels);
     m_mklist->setFont(fixed);
     m_lblCursor = label(QStringLiteral("lblCursor"));
     for (size_t i = 0; i < 2; ++i) {
@@ -160,6 +161,7 @@ void InfoPanelWidget::showMarkerList(const MarkerListContent& c) {
     }
     if (c.selected >= 0 && c.selected < m_mklist->count())
         m_mklist->setCurrentRow(c.selected);
+    fitListFont();
     for (size_t i = 0; i < c.labels.size(); ++i)
         if (c.labelSet[i])
             m_lblMaker[i]->setText(c.labels[i]);
@@ -187,6 +189,28 @@ void InfoPanelWidget::showReadouts(const Readouts& r, bool showGps) {
     }
     m_lblGPSDate->setVisible(showGps);
     m_lblLocation->setVisible(showGps);
+}
+
+// The list's lines are fixed-width columns; the font is made small enough (down to 9 pixels)
+// for the widest line to fit the list's width beside a vertical scroll bar, so that no column
+// is cut off at the panel's width.
+void InfoPanelWidget::fitListFont() {
+    int widest = 0;
+    QFont font = m_mklist->font();
+    font.setPixelSize(ListFontPixels);
+    const int room = m_mklist->width() - 2 * m_mklist->frameWidth() -
+                     m_mklist->style()->pixelMetric(QStyle::PM_ScrollBarExtent) - 6;
+    for (int size = ListFontPixels; size >= 9; --size) {
+        font.setPixelSize(size);
+        const QFontMetrics fm(font);
+        widest = 0;
+        for (int i = 0; i < m_mklist->count(); ++i)
+            widest = std::max(widest, fm.horizontalAdvance(m_mklist->item(i)->text()));
+        if (widest <= room)
+            break;
+    }
+    if (font.pixelSize() != m_mklist->font().pixelSize())
+        m_mklist->setFont(font);
 }
 
 int InfoPanelWidget::statisticsBottom() const {

@@ -42,7 +42,9 @@ public:
     int statisticsBottom() const;
 
 private:
+    static constexpr int ListFontPixels = 12;
     QLabel* label(const QString& name);
+    void fitListFont();
 
     QListWidget* m_mklist = nullptr;
     QLabel* m_lblCursor = nullptr;

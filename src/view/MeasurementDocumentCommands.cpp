@@ -107,10 +107,13 @@ CommandResult MeasurementDocument::ViewRangeCommand(int item) {
     m_marks.ViewRange = item;
     m_rec.ViewRange = static_cast<int16_t>(item);
     res.updates |= ViewUpdate::ScrollRange;
-    // Its result is not examined: the previous picture stays on failure. The readouts follow
-    // when the window places the cursor again.
+    // Its result is not examined: the previous picture stays on failure.
     refreshInto(res, AllRefreshSteps & ~RefreshSteps(RefreshStep::Readouts));
-    res.updates |= ViewUpdate::Resize | ViewUpdate::PlaceCursor;
+    // The cursor keeps its column and row, brought inside the new picture (a wide range has
+    // half the columns), and the readouts follow.
+    ClampCursor();
+    UpdateReadouts();
+    res.updates |= ViewUpdate::Resize | ViewUpdate::Readouts;
     m_state.LastPeakColumn = 0;
     m_rec.Saved.ViewRange = static_cast<int16_t>(item);
     m_rec.Modified = FlagTrue;

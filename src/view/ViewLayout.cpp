@@ -43,30 +43,46 @@ int ShowImageHeight(bool family940, int coverMagnification) {
     return coverMagnification ? 280 : 536;
 }
 
-void ShowImageInto(const QImage& overlay, QImage& picture, int v, int imageWidth, int direction,
-                   int viewRange, int copyHeight) {
-    picture.fill(Qt::black);
-    if (overlay.isNull())
-        return;
-    const int wp = picture.width();
+ImageCopy ShowImageCopy(int v, int imageWidth, int pictureWidth, int direction, int viewRange) {
+    const int wp = pictureWidth;
     const bool wide = viewRange >= 3 && viewRange <= 5;
-    int srcX = 0;
-    int dstX = 0;
-    int width = wide ? imageWidth : wp;
+    ImageCopy c;
+    c.width = wide ? imageWidth : wp;
     if (direction != 1) {
         // Column v - 1 lands at x = -1, so picture pixel x shows image column v + x across the
         // whole picture.
-        srcX = v - 1;
-        dstX = -1;
-        width += 1;
+        c.srcX = v - 1;
+        c.dstX = -1;
+        c.width += 1;
     } else if (wp > imageWidth) {
-        srcX = 0;
-        dstX = wp - imageWidth + 1;
-        width = imageWidth;
+        // Right-aligned; the image's last column falls just outside the picture.
+        c.srcX = 0;
+        c.dstX = wp - imageWidth + 1;
+        c.width = imageWidth;
     } else {
-        srcX = imageWidth - wp - (v - 1);
-        dstX = 0;
+        c.srcX = imageWidth - wp - (v - 1);
+        c.dstX = 0;
     }
+    return c;
+}
+
+int OverlayColumnOfCursor(int c, int traceCount, int direction, int viewRange) {
+    if (direction != 1)
+        return c;
+    const bool wide = viewRange >= 3 && viewRange <= 5;
+    return (wide ? (traceCount - 1) / 2 : traceCount - 1) - c;
+}
+
+void ShowImageInto(const QImage& overlay, QImage& picture, int v, int imageWidth, int direction,
+                   int viewRange, int copyHeight, QRgb background) {
+    picture.fill(background);
+    if (overlay.isNull())
+        return;
+    const int wp = picture.width();
+    const ImageCopy copy = ShowImageCopy(v, imageWidth, wp, direction, viewRange);
+    int srcX = copy.srcX;
+    int dstX = copy.dstX;
+    int width = copy.width;
     // Clip the copy to both images; only what is shown is copied.
     if (dstX < 0) {
         srcX -= dstX;

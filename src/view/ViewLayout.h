@@ -74,10 +74,26 @@ struct ScrollRange {
 // largest position).
 ScrollRange ComputeScrollRange(int imageWidth, int pictureWidth, int direction);
 
-// Copies the part of the overlay that scroll value v shows into the picture (cleared first).
-// Rows copied: copyHeight (536/280 for the 730 family, 792/408 for the 940 family).
+// Which overlay columns a picture of pictureWidth pixels shows at scroll value v: overlay column
+// srcX + i at picture x = dstX + i, for i = 0..width-1 (before clipping to either image).
+struct ImageCopy {
+    int srcX = 0;
+    int dstX = 0;
+    int width = 0;
+    // The picture x of overlay column j (may lie outside the picture).
+    int pictureX(int j) const { return dstX + (j - srcX); }
+};
+ImageCopy ShowImageCopy(int v, int imageWidth, int pictureWidth, int direction, int viewRange);
+
+// The overlay column that shows cursor column c: the column itself, or counted from the other
+// end in the mirrored view (the k-th trace drawn goes to column x0 - k there).
+int OverlayColumnOfCursor(int c, int traceCount, int direction, int viewRange);
+
+// Copies the part of the overlay that scroll value v shows into the picture, filling the rest
+// of the picture (beyond a short image) with background. Rows copied: copyHeight (536/280 for
+// the 730 family, 792/408 for the 940 family).
 void ShowImageInto(const QImage& overlay, QImage& picture, int v, int imageWidth, int direction,
-                   int viewRange, int copyHeight);
+                   int viewRange, int copyHeight, QRgb background = qRgb(0, 0, 0));
 
 // The copy height of ShowImage by family and cover magnification.
 int ShowImageHeight(bool family940, int coverMagnification);

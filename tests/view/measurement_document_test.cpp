@@ -9,6 +9,8 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <algorithm>
+#include <cstring>
 #include <thread>
 
 using namespace rebar;
@@ -173,7 +175,7 @@ TEST_P(DocumentCommands, DirectionRangeAndMagnification) {
     EXPECT_EQ(doc->state().LastPeakColumn, 0);
     EXPECT_EQ(doc->imageWidth(), n / 2);
     EXPECT_EQ(doc->images().ComposedImage.width(), n / 2);
-    EXPECT_TRUE(res.updates & ViewUpdate::PlaceCursor);
+    EXPECT_TRUE(res.updates & ViewUpdate::Readouts);
     EXPECT_EQ(checkedItem(*doc, "Menu12", 6), 4);
 
     // The magnification is not stored in files: nothing to save.
@@ -412,10 +414,12 @@ TEST_F(DocumentTest, CursorFollowsMouseAndKeysAndItsCrossLinesStayOnThePicture) 
     EXPECT_TRUE(doc->MouseCursor(v, 50, 10).ignored); // over the distance strip
     doc->KeyCursor(v, Qt::Key_Right, true, false);    // Shift: ten columns
     EXPECT_EQ(doc->state().CursorColumn, 61);
+    // The lines stand on the pixel the readouts describe: picture pixel x shows image column
+    // V + x, display row R is image row R + 20.
     CrossLines lines = doc->CrossLinesIn(v);
     EXPECT_TRUE(lines.columnShown);
-    EXPECT_EQ(lines.x, 62);
-    EXPECT_EQ(lines.y, 122);
+    EXPECT_EQ(lines.x, 60);
+    EXPECT_EQ(lines.y, 120);
     // Dragging 30 pixels left of the picture scrolls three columns toward the start.
     v.scroll = 40;
     const CursorMove m = doc->MouseCursor(v, -30, 122);
@@ -427,9 +431,55 @@ TEST_F(DocumentTest, CursorFollowsMouseAndKeysAndItsCrossLinesStayOnThePicture) 
     // A row below a halved picture shows on its last row.
     v = Viewport{1, 1, 201, 200, 281};
     doc->state().CursorRow = 300;
-    EXPECT_EQ(doc->CrossLinesIn(v).y, 533);
-    ASSERT_TRUE(run(*doc, "Menu6", 0).ok); // mirrored
-    EXPECT_EQ(doc->CrossLinesIn(v).x, 200 - (58 - 1 + 2));
+    EXPECT_EQ(doc->CrossLinesIn(v).y, 531);
+    // Mirrored: trace 58 is drawn at image column 400 - 1 - 58, which the picture shows at
+    // x = 341 - (400 - 200).
+    ASSERT_TRUE(run(*doc, "Menu6", 0).ok);
+    EXPECT_EQ(doc->CrossLinesIn(v).x, 141);
+}
+
+TEST_F(DocumentTest, PositionsOfBothHemispheresShowWhenBothFieldsReadAsNumbers) {
+    auto doc = open(write("G.ZVX", scangen::Format::Zvx, scene(100)));
+    MeasurementRecord& r = doc->record();
+    auto setField = [&r](int offset, int length, const char* text) {
+        std::fill_n(r.Zvx.Bytes.begin() + offset, length, 0);
+        std::copy_n(text, std::strlen(text), r.Zvx.Bytes.begin() + offset);
+    };
+    auto shown = [&] {
+        doc->UpdateReadouts();
+        return doc->readouts().gps;
+    };
+    setField(ZvxHeader::OffLatitude, ZvxHeader::LenLatitude, "-33.868800");
+    setField(ZvxHeader::OffLongitude, ZvxHeader::LenLongitude, "151.209300");
+    ASSERT_TRUE(shown());
+    EXPECT_EQ(doc->readouts().gpsLocation, QString::fromUtf8("緯度:-33.8688 経度: 151.2093"));
+    setField(ZvxHeader::OffLatitude, ZvxHeader::LenLatitude, " 05.5"); // blank and zero first
+    EXPECT_TRUE(shown());
+    setField(ZvxHeader::OffLongitude, ZvxHeader::LenLongitude, "");
+    EXPECT_FALSE(shown());
+    setField(ZvxHeader::OffLongitude, ZvxHeader::LenLongitude, "east");
+    EXPECT_FALSE(shown());
+}
+
+TEST_F(DocumentTest, DisplayRangeChangesKeepTheCursorAndItsReadouts) {
+    auto doc = open(write("R.RDD", scangen::Format::Rdd, scene(400)));
+    doc->state().CursorColumn = 300;
+    doc->state().CursorRow = 200;
+    doc->UpdateReadouts();
+    const QString distance = doc->readouts().texts.distanceValue;
+    ASSERT_TRUE(run(*doc, "Menu12", 0).ok);
+    const QString depth = doc->readouts().texts.depthValue;
+    ASSERT_TRUE(run(*doc, "Menu12", 1).ok);
+    ASSERT_TRUE(run(*doc, "Menu12", 2).ok);
+    EXPECT_EQ(doc->state().CursorRow, 200);
+    EXPECT_EQ(doc->state().CursorColumn, 300);
+    EXPECT_EQ(doc->readouts().texts.distanceValue, distance);
+    EXPECT_NE(doc->readouts().texts.depthValue, depth); // the same row reads a later sample
+    // A wide range has half the columns: the cursor is brought inside the picture.
+    ASSERT_TRUE(run(*doc, "Menu12", 3).ok);
+    EXPECT_EQ(doc->state().CursorColumn, 200);
+    EXPECT_EQ(doc->state().CursorRow, 200);
+    EXPECT_EQ(doc->readouts().texts.distanceValue, "1.0000m"); // two traces a column
 }
 
 // Exports and batch conversion may open documents on worker threads, one document each; what
