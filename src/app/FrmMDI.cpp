@@ -6,6 +6,7 @@
 #include "config/SystemPaths.h"
 #include "platform/Platform.h"
 #include "view/FrmMain.h"
+#include "view/WindowArrangement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -150,6 +151,11 @@ int FrmMDI::OpenFiles(const QStringList& paths) {
             break; // the remaining files are not opened
         view->setTag(slot);
         m_views[static_cast<size_t>(slot)] = view;
+        // One cascade step beyond the views already open, inside the workspace.
+        const QList<QMdiSubWindow*> subs = m_mdi->subWindowList(QMdiArea::CreationOrder);
+        const QRect place = PlaceNewWindow(m_mdi->viewport()->size(), arranged(sub),
+                                           static_cast<int>(subs.size()) - 1, cascadeStep(sub));
+        sub->setGeometry(place);
         ++opened;
         // The view was hidden while loading; now that it is shown it takes the menu bar.
         m_mdi->setActiveSubWindow(sub);
@@ -256,34 +262,59 @@ bool FrmMDI::event(QEvent* e) {
 
 // ---- Window commands ----------------------------------------------------------------------
 
-// Cascaded: each window keeps its size (a view's height is fixed by its layout) and is moved
+ArrangedWindow FrmMDI::arranged(QMdiSubWindow* sub) const {
+    ArrangedWindow w;
+    w.width = sub->width();
+    w.height = sub->height();
+    const auto* view = qobject_cast<FrmMain*>(sub->widget());
+    w.minWidth = view ? view->minimumWindowWidth() : sub->minimumWidth();
+    return w;
+}
+
+int FrmMDI::cascadeStep(QMdiSubWindow* sub) const {
+    // One title bar: the frame around the view above it.
+    return std::max(sub->height() - sub->widget()->height(), 20);
+}
+
+// Places the views at the rectangles given, in the order given, shown normal.
+void FrmMDI::arrange(const QList<QMdiSubWindow*>& subs, const std::vector<QRect>& rects) {
+    for (qsizetype i = 0; i < subs.size() && i < static_cast<qsizetype>(rects.size()); ++i) {
+        QMdiSubWindow* s = subs[i];
+        if (s->isMinimized() || s->isMaximized())
+            s->showNormal();
+        s->setGeometry(rects[static_cast<size_t>(i)]);
+        s->raise();
+    }
+}
+
+// Cascaded: each view keeps its size (narrowed where the workspace is narrower) and is moved
 // one title bar down and right of the one before, so every title stays in sight.
 void FrmMDI::Cascade() {
     const QList<QMdiSubWindow*> subs = m_mdi->subWindowList(QMdiArea::CreationOrder);
-    int offset = 0;
+    if (subs.isEmpty())
+        return;
+    std::vector<ArrangedWindow> windows;
     for (QMdiSubWindow* s : subs) {
         if (s->isMinimized() || s->isMaximized())
             s->showNormal();
-        s->move(offset, offset);
-        s->raise();
-        offset += std::max(s->height() - s->widget()->height(), 20);
+        windows.push_back(arranged(s));
     }
-    if (!subs.isEmpty())
-        m_mdi->setActiveSubWindow(subs.last());
+    arrange(subs, CascadeWindows(m_mdi->viewport()->size(), windows, cascadeStep(subs.first())));
+    m_mdi->setActiveSubWindow(subs.last());
 }
 
 void FrmMDI::TileHorizontally() {
-    // Views stacked one above the other, each the full width of the frame.
-    const QList<QMdiSubWindow*> subs = m_mdi->subWindowList();
+    // Views side by side and one above the other, each whole inside the workspace.
+    const QList<QMdiSubWindow*> subs = m_mdi->subWindowList(QMdiArea::CreationOrder);
     if (subs.isEmpty())
         return;
-    const int h = m_mdi->viewport()->height() / static_cast<int>(subs.size());
-    int y = 0;
+    std::vector<ArrangedWindow> windows;
     for (QMdiSubWindow* s : subs) {
-        s->showNormal();
-        s->setGeometry(0, y, m_mdi->viewport()->width(), std::max(h, s->minimumHeight()));
-        y += h;
+        if (s->isMinimized() || s->isMaximized())
+            s->showNormal();
+        windows.push_back(arranged(s));
     }
+    arrange(subs, TileWindows(m_mdi->viewport()->size(), windows));
 }
 
 void FrmMDI::ToggleSynchronise(bool currentlyChecked) {

@@ -4,6 +4,7 @@
 // drops and from the command line, and shuts the program down.
 
 #include "view/ViewHost.h"
+#include "view/WindowArrangement.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -70,6 +71,10 @@ private:
     void buildMenus();
     void onSubWindowActivated(QMdiSubWindow* w);
     void reapplyLanguageIfChanged();
+    // A view's sizes for the arrangements, the cascade step, and placing views.
+    ArrangedWindow arranged(QMdiSubWindow* sub) const;
+    int cascadeStep(QMdiSubWindow* sub) const;
+    void arrange(const QList<QMdiSubWindow*>& subs, const std::vector<QRect>& rects);
 
     QMdiArea* m_mdi;
     std::vector<QPointer<FrmMain>> m_views;

@@ -31,6 +31,12 @@ void FrmMain::setSubWindow(QMdiSubWindow* sub) {
     // The window takes the size the layout gave the view.
     const int h = m_hsc->y() + m_hsc->height() + 110;
     m_sub->resize(m_state.Geometry.FormWidth, h);
+    // Maximised, the view drops its fixed height; shown normal again, it takes it back.
+    connect(m_sub, &QMdiSubWindow::windowStateChanged, this,
+            [this](Qt::WindowStates, Qt::WindowStates) {
+                if (m_loaded)
+                    ApplyFixedHeight();
+            });
 }
 
 void FrmMain::buildControls() {

@@ -48,6 +48,8 @@ public:
 
     // The view's slot in the main frame's list (the window tag); 0 before the open succeeded.
     int tag() const { return m_tag; }
+    // The narrowest the view's window may be (the narrowest radargram beside its panels).
+    int minimumWindowWidth() const { return m_state.Geometry.MinFormWidth; }
     void setTag(int slot) { m_tag = slot; }
     QMdiSubWindow* subWindow() const { return m_sub; }
     void setSubWindow(QMdiSubWindow* sub);

@@ -217,6 +217,12 @@ void FrmMain::HandleResize() {
 // lower, plus the frame.
 void FrmMain::ApplyFixedHeight() {
     QWidget* window = frameWindow();
+    // A maximised view covers the whole workspace, over the other views.
+    if (m_sub && m_sub->isMaximized()) {
+        window->setMinimumHeight(0);
+        window->setMaximumHeight(QWIDGETSIZE_MAX);
+        return;
+    }
     const int n = window->height() - height();
     const int h1 = m_hsc->y() + m_hsc->height() + n + m_state.Geometry.twipsY(120);
     const int h2 = m_panel->statisticsBottom() + n + m_state.Geometry.twipsY(120);
