@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
-  qt6-base-dev libgl-dev libxlsxwriter-dev
+  qt6-base-dev qt6-translations-l10n libgl-dev libxlsxwriter-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang
   fonts-liberation2 fonts-ipafont-gothic

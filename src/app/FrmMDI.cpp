@@ -4,7 +4,9 @@
 #include "app/frmDefaultSet.h"
 #include "config/Program.h"
 #include "config/SystemPaths.h"
+#include "config/UserPreferences.h"
 #include "platform/Platform.h"
+#include "view/DesktopTexts.h"
 #include "view/FrmMain.h"
 #include "view/WindowArrangement.h"
 
@@ -14,11 +16,14 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
+#include <QKeySequence>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QStatusBar>
 #include <QUrl>
 
 namespace rebar {
@@ -44,6 +49,7 @@ FrmMDI::FrmMDI(QWidget* parent) : QMainWindow(parent) {
     setAcceptDrops(true);
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &FrmMDI::onSubWindowActivated);
     buildMenus();
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
     m_views.emplace_back(); // slot 0 is never used
     resize(1280, 900);
 }
@@ -76,6 +82,13 @@ void FrmMDI::buildMenus() {
     m_about = item(m_menuHelp, "Menu9_0", "バージョン情報");
     m_homepage = item(m_menuHelp, "Menu9_1", "");
 
+    m_open->setShortcut(QKeySequence::Open);
+    m_exit->setShortcut(QKeySequence::Quit);
+    m_about->setShortcut(QKeySequence::HelpContents);
+    // The files opened last, after Open.
+    m_recentMenu = new QMenu(m_menuFile);
+    m_recentMenu->setObjectName(QStringLiteral("RecentFiles"));
+    m_menuFile->insertMenu(m_report, m_recentMenu);
     connect(m_open, &QAction::triggered, this, &FrmMDI::OpenCommand);
     connect(m_exit, &QAction::triggered, this, &QWidget::close);
     connect(m_about, &QAction::triggered, this, &FrmMDI::ShowAbout);
@@ -85,6 +98,11 @@ void FrmMDI::buildMenus() {
     connect(m_menuFile, &QMenu::aboutToShow, this, [this] {
         for (QAction* a : {m_open, m_report, m_convertAll, m_exit})
             a->setEnabled(true);
+        const bool jp = program().settings.Language == QLatin1String("JP");
+        m_recentMenu->setTitle(jp ? QString::fromUtf8("最近使ったファイル(&R)")
+                                  : QStringLiteral("&Recent files"));
+        FillRecentFiles(m_recentMenu);
+        m_recentMenu->setEnabled(!m_recentMenu->actions().isEmpty());
     });
     ShowMenusOf(nullptr);
 }
@@ -116,15 +134,15 @@ bool FrmMDI::StartUp(bool checkInstance) {
 
 void FrmMDI::ApplyMainCaptions() {
     setWindowTitle(program().language.WindowTitle);
-    m_menuFile->setTitle(caption(0));
+    m_menuFile->setTitle(WithMnemonic(caption(0), QLatin1Char('F')));
     m_open->setText(caption(13));
     m_report->setText(caption(19));
     m_convertAll->setText(caption(21));
     m_exit->setText(caption(22));
-    m_menuSettings->setTitle(caption(10));
+    m_menuSettings->setTitle(WithMnemonic(caption(10), QLatin1Char('T')));
     m_initialSettings->setText(caption(60));
     m_language->setText(caption(63));
-    m_menuHelp->setTitle(caption(12));
+    m_menuHelp->setTitle(WithMnemonic(caption(12), QLatin1Char('H')));
     m_about->setText(caption(67));
     m_homepage->setText(message(37));
     for (QAction* a : {m_open, m_report, m_convertAll, m_exit})
@@ -151,6 +169,7 @@ int FrmMDI::OpenFiles(const QStringList& paths) {
             break; // the remaining files are not opened
         view->setTag(slot);
         m_views[static_cast<size_t>(slot)] = view;
+        UserPreferences().addRecentFile(path);
         // One cascade step beyond the views already open, inside the workspace.
         const QList<QMdiSubWindow*> subs = m_mdi->subWindowList(QMdiArea::CreationOrder);
         const QRect place = PlaceNewWindow(m_mdi->viewport()->size(), arranged(sub),
@@ -171,9 +190,13 @@ void FrmMDI::OpenCommand() {
                                                "?8;*.??9;*.RDD;*.VXD;*.ZVX;*.DZT")},
         {message(33), QStringLiteral("*.*")},
     };
-    const auto answer = platform().chooseOpenFiles(QString(), filters, true);
+    // The dialog starts in the folder of the files chosen last.
+    UserPreferences prefs;
+    const auto answer = platform().chooseOpenFiles(QString(), filters, true, prefs.lastFolder());
     if (!answer)
         return;
+    if (!answer->isEmpty() && !answer->first().trimmed().isEmpty())
+        prefs.setLastFolder(QFileInfo(answer->first()).absolutePath());
     QStringList paths;
     for (const QString& p : *answer)
         if (!p.trimmed().isEmpty())
@@ -228,8 +251,10 @@ void FrmMDI::onSubWindowActivated(QMdiSubWindow* w) {
     if (view && view->loaded()) {
         view->Activated();
         ShowMenusOf(view);
+        ViewChanged(view);
     } else if (!view) {
         ShowMenusOf(nullptr);
+        statusBar()->clearMessage();
     }
 }
 
@@ -315,6 +340,31 @@ void FrmMDI::TileHorizontally() {
         windows.push_back(arranged(s));
     }
     arrange(subs, TileWindows(m_mdi->viewport()->size(), windows));
+}
+
+void FrmMDI::ViewChanged(FrmMain* view) {
+    if (!view || view != ActiveView() || !view->loaded())
+        return;
+    statusBar()->showMessage(ViewStatusLine(view->document().record(),
+                                            program().settings.Language == QLatin1String("JP")));
+}
+
+void FrmMDI::FillRecentFiles(QMenu* menu) {
+    menu->clear();
+    int n = 0;
+    for (const QString& path : UserPreferences().recentFiles()) {
+        QAction* a =
+            menu->addAction(QStringLiteral("&%1 %2").arg(++n).arg(QFileInfo(path).fileName()));
+        a->setToolTip(path);
+        a->setStatusTip(path);
+        connect(a, &QAction::triggered, this, [this, path] {
+            if (!QFileInfo::exists(path)) {
+                // A file that has gone is dropped from the list.
+                UserPreferences().removeRecentFile(path);
+            }
+            OpenFiles({path});
+        });
+    }
 }
 
 void FrmMDI::ToggleSynchronise(bool currentlyChecked) {

@@ -55,6 +55,8 @@ public:
     void ShowAbout() override;
     void OpenHomepage() override;
     void ShowInitialSettings() override;
+    void ViewChanged(FrmMain* view) override;
+    void FillRecentFiles(QMenu* menu) override;
 
     // Places a view's menus in the menu bar while it is active.
     void ShowMenusOf(FrmMain* view);
@@ -81,6 +83,7 @@ private:
     QMenu* m_menuFile = nullptr;          // Menu1(0)
     QMenu* m_menuSettings = nullptr;      // Menu1(5)
     QMenu* m_menuHelp = nullptr;          // Menu1(7)
+    QMenu* m_recentMenu = nullptr;        // the files opened last
     QAction* m_open = nullptr;            // menu2(1)
     QAction* m_report = nullptr;          // menu2(7)
     QAction* m_convertAll = nullptr;      // menu2(9)

@@ -79,9 +79,12 @@ public:
     virtual MsgAnswer messageBox(const QString& text, const QString& title, MsgIcon icon,
                                  MsgButtons buttons = MsgButtons::Ok,
                                  MsgAnswer defaultAnswer = MsgAnswer::Ok) = 0;
-    // Open chooser: the chosen full paths in selection order, or nothing when cancelled.
-    virtual std::optional<QStringList>
-    chooseOpenFiles(const QString& title, const QList<FileFilter>& filters, bool multiple) = 0;
+    // Open chooser: the chosen full paths in selection order, or nothing when cancelled. It
+    // starts in startFolder when one is given.
+    virtual std::optional<QStringList> chooseOpenFiles(const QString& title,
+                                                       const QList<FileFilter>& filters,
+                                                       bool multiple,
+                                                       const QString& startFolder = {}) = 0;
     // Save chooser with overwrite prompt and default extension; nothing when cancelled.
     virtual std::optional<QString> chooseSaveFile(const QString& title,
                                                   const QList<FileFilter>& filters,

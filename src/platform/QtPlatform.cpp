@@ -102,16 +102,17 @@ MsgAnswer QtPlatform::messageBox(const QString& text, const QString& title, MsgI
     }
 }
 
-std::optional<QStringList>
-QtPlatform::chooseOpenFiles(const QString& title, const QList<FileFilter>& filters, bool multiple) {
+std::optional<QStringList> QtPlatform::chooseOpenFiles(const QString& title,
+                                                       const QList<FileFilter>& filters,
+                                                       bool multiple, const QString& startFolder) {
     if (m_headless)
         return std::nullopt;
     QStringList files;
     if (multiple) {
-        files = QFileDialog::getOpenFileNames(m_parent, title, QString(), toQtFilter(filters));
+        files = QFileDialog::getOpenFileNames(m_parent, title, startFolder, toQtFilter(filters));
     } else {
         const QString f =
-            QFileDialog::getOpenFileName(m_parent, title, QString(), toQtFilter(filters));
+            QFileDialog::getOpenFileName(m_parent, title, startFolder, toQtFilter(filters));
         if (!f.isEmpty())
             files << f;
     }

@@ -26,8 +26,9 @@ public:
 
     MsgAnswer messageBox(const QString& text, const QString& title, MsgIcon icon,
                          MsgButtons buttons, MsgAnswer defaultAnswer) override;
-    std::optional<QStringList>
-    chooseOpenFiles(const QString& title, const QList<FileFilter>& filters, bool multiple) override;
+    std::optional<QStringList> chooseOpenFiles(const QString& title,
+                                               const QList<FileFilter>& filters, bool multiple,
+                                               const QString& startFolder = {}) override;
     std::optional<QString> chooseSaveFile(const QString& title, const QList<FileFilter>& filters,
                                           const QString& initialPath,
                                           const QString& defaultSuffix) override;

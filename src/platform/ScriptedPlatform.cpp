@@ -43,8 +43,8 @@ template <typename T> static std::optional<T> take(std::deque<std::optional<T>>&
     return a;
 }
 
-std::optional<QStringList> ScriptedPlatform::chooseOpenFiles(const QString&,
-                                                             const QList<FileFilter>&, bool) {
+std::optional<QStringList>
+ScriptedPlatform::chooseOpenFiles(const QString&, const QList<FileFilter>&, bool, const QString&) {
     return take(openAnswers);
 }
 

@@ -4,6 +4,7 @@
 #include "config/Program.h"
 #include "platform/Platform.h"
 #include "view/CursorLineWidget.h"
+#include "view/DesktopTexts.h"
 #include "view/DztOpenQuestions.h"
 #include "view/InfoPanelWidget.h"
 #include "view/PictureBoxWidget.h"
@@ -253,6 +254,10 @@ void FrmMain::Show(const CommandResult& result) {
         platform().messageBox(
             message(n.message) + (n.line ? QLatin1Char('\n') + *n.line : QString()), n.title,
             n.kind == Notice::Warning ? MsgIcon::Warning : MsgIcon::Information);
+    // The title's "*" and the frame's status line follow every command.
+    UpdateWindowCaption();
+    if (m_host)
+        m_host->ViewChanged(this);
 }
 
 void FrmMain::ShowRefreshedImage() {
@@ -263,7 +268,7 @@ void FrmMain::ShowRefreshedImage() {
 }
 
 void FrmMain::UpdateWindowCaption() {
-    setWindowTitle(m_doc.record().FileName);
+    setWindowTitle(ViewTitle(m_doc.record()));
     if (m_sub)
         m_sub->setWindowTitle(windowTitle());
 }

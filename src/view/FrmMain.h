@@ -151,6 +151,7 @@ private:
     CursorLineWidget* m_ybar = nullptr;
     CursorLineWidget* m_yabar = nullptr;
     std::array<QPushButton*, 2> m_command1{};
+    QMenu* m_recent = nullptr; // the File menu's list of files opened last
 
     // Menus, built from the command table
     std::vector<QMenu*> m_topMenus;   // Menu1(0..12)

@@ -3,6 +3,7 @@
 
 #include "config/Program.h"
 #include "platform/Platform.h"
+#include "view/DesktopTexts.h"
 #include "view/FrmMain.h"
 #include "view/InfoPanelWidget.h"
 #include "view/ViewHost.h"
@@ -14,6 +15,29 @@
 #include <QMenu>
 
 namespace rebar {
+
+namespace {
+
+// The desktop's standard keys of the items that have one.
+QKeySequence::StandardKey standardKeyOf(const QString& item) {
+    static const std::pair<const char*, QKeySequence::StandardKey> keys[] = {
+        {"menu2_1", QKeySequence::Open},   {"menu2_2", QKeySequence::Save},
+        {"menu2_3", QKeySequence::SaveAs}, {"menu2_8", QKeySequence::Close},
+        {"menu2_10", QKeySequence::Quit},  {"Menu9_0", QKeySequence::HelpContents}};
+    for (const auto& [name, key] : keys)
+        if (item == QLatin1String(name))
+            return key;
+    return QKeySequence::UnknownKey;
+}
+
+// Access keys of the menu bar's menus, Menu1 items 0..12.
+const char TopMenuKeys[] = "FSGDRMUILBTWH";
+
+bool japanese() {
+    return program().settings.Language == QLatin1String("JP");
+}
+
+} // namespace
 
 void FrmMain::buildMenus() {
     for (const ViewCommand& c : ViewCommandTable()) {
@@ -45,6 +69,8 @@ void FrmMain::buildMenus() {
             continue;
         action->setObjectName(c.name());
         m_items.insert(c.name(), action);
+        if (const auto key = standardKeyOf(c.name()); key != QKeySequence::UnknownKey)
+            action->setShortcut(key);
         if (c.window == WindowCommand::DataPrint)
             action->setShortcut(QKeySequence::Print);
         if (c.kind != ViewCommand::Item || !c.built())
@@ -57,6 +83,19 @@ void FrmMain::buildMenus() {
                 action->blockSignals(false);
             }
             RunCommand(c);
+        });
+    }
+    // The files opened last, in the File menu after Open.
+    if (QMenu* file = m_menus.value(QStringLiteral("Menu1_0"))) {
+        m_recent = new QMenu(file);
+        m_recent->setObjectName(QStringLiteral("RecentFiles"));
+        file->insertMenu(m_items.value(QStringLiteral("menu2_2")), m_recent);
+        connect(file, &QMenu::aboutToShow, this, [this] {
+            m_recent->setTitle(japanese() ? QString::fromUtf8("最近使ったファイル(&R)")
+                                          : QStringLiteral("&Recent files"));
+            if (m_host)
+                m_host->FillRecentFiles(m_recent);
+            m_recent->setEnabled(!m_recent->actions().isEmpty());
         });
     }
     SyncMenuStates();
@@ -77,11 +116,15 @@ void FrmMain::ApplyViewCaptions() {
         else
             continue;
         if (c.kind == ViewCommand::TopMenu)
-            m_menus.value(c.menuName)->setTitle(text);
+            m_menus.value(c.menuName)
+                ->setTitle(c.index >= 0 && c.index < 13
+                               ? WithMnemonic(text, QLatin1Char(TopMenuKeys[c.index]))
+                               : text);
         else if (QAction* a = m_items.value(c.name()))
             a->setText(text);
     }
     m_panel->applyCaptions(language);
+    m_panel->setReadoutToolTips(japanese());
 }
 
 // Marks, enabled states and visibility of every item as the document stands.

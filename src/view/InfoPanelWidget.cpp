@@ -213,6 +213,24 @@ void InfoPanelWidget::fitListFont() {
         m_mklist->setFont(font);
 }
 
+void InfoPanelWidget::setReadoutToolTips(bool japanese) {
+    const QString distance = japanese
+                                 ? QString::fromUtf8("カーソル位置の走査始点からの距離")
+                                 : QStringLiteral("Distance of the cursor from the scan's start");
+    const QString depth = japanese
+                              ? QString::fromUtf8("カーソル位置の深さ（時間軸では反射時間）")
+                              : QStringLiteral("Depth at the cursor (echo time on the time axis)");
+    const QString er = japanese
+                           ? QString::fromUtf8("深さの換算に使う比誘電率")
+                           : QStringLiteral("Relative permittivity the depths are computed with");
+    for (QLabel* l : m_lblCursorX)
+        l->setToolTip(distance);
+    for (QLabel* l : m_lblCursorY)
+        l->setToolTip(depth);
+    for (QLabel* l : m_lblYuudenritu)
+        l->setToolTip(er);
+}
+
 int InfoPanelWidget::statisticsBottom() const {
     return y() + m_lblMaker[3]->y() + m_lblMaker[3]->height();
 }

@@ -40,6 +40,8 @@ public:
     void showReadouts(const Readouts& r, bool showGps);
     // The lowest edge of the statistics labels, in view coordinates.
     int statisticsBottom() const;
+    // Tooltips that say what each cursor readout shows.
+    void setReadoutToolTips(bool japanese);
 
 private:
     static constexpr int ListFontPixels = 12;

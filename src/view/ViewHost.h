@@ -5,6 +5,8 @@
 
 #include <QList>
 
+class QMenu;
+
 namespace rebar {
 
 class FrmMain;
@@ -25,6 +27,10 @@ public:
     virtual void ShowAbout() = 0;
     virtual void OpenHomepage() = 0;
     virtual void ShowInitialSettings() = 0;
+    // The view's title, settings or changes moved on (the frame's status line follows).
+    virtual void ViewChanged(FrmMain* view) { (void)view; }
+    // Fills a File menu's list of the files opened last.
+    virtual void FillRecentFiles(QMenu* menu) { (void)menu; }
 };
 
 } // namespace rebar

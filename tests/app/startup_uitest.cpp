@@ -4,6 +4,7 @@
 #include "AppFixture.h"
 
 #include "config/SystemPaths.h"
+#include "view/DesktopTexts.h"
 
 #include <QAction>
 #include <QDir>
@@ -86,7 +87,8 @@ TEST_F(MainFrame, SecondInstanceIsRefusedWithItsMessage) {
 TEST_F(MainFrame, ActiveViewOwnsTheMenuBarAndTheFrameCaptionsComeFromTheLanguage) {
     EXPECT_EQ(frame->windowTitle(), program().language.WindowTitle);
     EXPECT_EQ(frame->menuBar()->actions().size(), 3); // File, Settings, Help
-    EXPECT_EQ(frame->menuBar()->actions()[0]->text(), caption(0));
+    // The menu captions carry their access keys.
+    EXPECT_EQ(frame->menuBar()->actions()[0]->text(), WithMnemonic(caption(0), QLatin1Char('F')));
     frame->OpenFiles({rdd("A.RDD")});
     EXPECT_EQ(frame->menuBar()->actions().size(), 13);
     FrmMain* v = view(0);
@@ -111,11 +113,12 @@ TEST_F(MainFrame, ChangedLanguageRecaptionsFrameAndViews) {
     QApplication::sendEvent(frame.get(), &activate);
     qputenv("REBAR_SYSTEMDATA", old);
     EXPECT_NE(caption(0), jp);
-    EXPECT_EQ(frame->findChild<QMenu*>("Menu1_0", Qt::FindDirectChildrenOnly)->title(), caption(0));
+    const QString file = WithMnemonic(caption(0), QLatin1Char('F'));
+    EXPECT_EQ(frame->findChild<QMenu*>("Menu1_0", Qt::FindDirectChildrenOnly)->title(), file);
     EXPECT_EQ(program().settings.StartLanguage, "EN");
-    EXPECT_NE(v->topMenus()[0]->title(), caption(0)); // until the view is activated
+    EXPECT_NE(v->topMenus()[0]->title(), file); // until the view is activated
     v->Activated();
-    EXPECT_EQ(v->topMenus()[0]->title(), caption(0));
+    EXPECT_EQ(v->topMenus()[0]->title(), file);
 }
 
 namespace {
