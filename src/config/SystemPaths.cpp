@@ -10,9 +10,15 @@ QString systemDataDir() {
     const QByteArray env = qgetenv("REBAR_SYSTEMDATA");
     if (!env.isEmpty())
         return QDir(QString::fromLocal8Bit(env)).absolutePath();
-    QString dir =
+    const QString dir =
         QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
-    return QDir::cleanPath(dir + QStringLiteral("/SystemData"));
+    const QString beside = QDir::cleanPath(dir + QStringLiteral("/SystemData"));
+    // An installed program (bin/ of a prefix) finds its data in the prefix's data folder.
+    const QString installed =
+        QDir::cleanPath(dir + QStringLiteral("/../share/rebarscope/SystemData"));
+    if (!QFileInfo::exists(beside) && QFileInfo::exists(installed))
+        return installed;
+    return beside;
 }
 
 QString programDir() {

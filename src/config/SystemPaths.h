@@ -1,6 +1,7 @@
 #pragma once
-// Where the program's data lives: the SystemData folder beside the executable, or the folder
-// named by the environment variable REBAR_SYSTEMDATA (tests and tools use it).
+// Where the program's data lives: the SystemData folder beside the executable, or, for a
+// program installed in a prefix's bin/ folder, share/rebarscope/SystemData of that prefix, or
+// the folder named by the environment variable REBAR_SYSTEMDATA (tests and tools use it).
 
 #include "base/PathNames.h"
 
