@@ -62,6 +62,9 @@ constexpr KeySpec word(const char* section, const char* key, QString Settings::*
                        const char* const* words) {
     return {section, key, nullptr, nullptr, field, 0, 0, false, words};
 }
+constexpr KeySpec millimetres(const char* key, float Settings::*field, double lo, double hi) {
+    return {"Compliance", key, nullptr, field, nullptr, lo, hi, false, nullptr};
+}
 constexpr KeySpec printOption(const char* key, int16_t Settings::*field, int hi = 1) {
     return number("PrintProc", key, field, 0, hi);
 }
@@ -100,6 +103,10 @@ const KeySpec Keys[] = {
     printOption("MeasurementDatePrint", &Settings::MeasurementDatePrint),
     printOption("CreationDatePrint", &Settings::CreationDatePrint),
     printOption("PrintingForm", &Settings::PrintingForm, 2),
+    millimetres("DesignCover", &Settings::DesignCover, 1, 500),
+    millimetres("CoverDeviationBelow", &Settings::CoverDeviationBelow, 0, 200),
+    millimetres("CoverDeviationAbove", &Settings::CoverDeviationAbove, 0, 200),
+    millimetres("MinimumCover", &Settings::MinimumCover, 1, 500),
 };
 
 // Stores text into the key's member of s when the key allows it; false leaves s alone.

@@ -44,6 +44,12 @@ struct Settings {
     int16_t MeasurementDatePrint = 1;
     int16_t CreationDatePrint = 1;
     int16_t PrintingForm = 1; // 0 JPEG and marker CSV, 1 workbook only, 2 JPEG only
+
+    // Compliance: defaults of the cover compliance settings of new views, in millimetres
+    float DesignCover = 30;
+    float CoverDeviationBelow = 5;
+    float CoverDeviationAbove = 10;
+    float MinimumCover = 20;
 };
 
 // A key of Default.ini whose value was not one the key allows; the key took its default.
