@@ -4,6 +4,7 @@
 #include "config/IniStore.h"
 #include "config/Settings.h"
 #include "view/CursorPosition.h"
+#include "view/MarkerFigures.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -143,6 +144,24 @@ CoverStatistics SummarizeCovers(std::span<const double> coversMm, const Complian
     st.verdict = st.decidingQuantile() >= s.MinimumCover - CompareSlack ? ComplianceVerdict::Pass
                                                                         : ComplianceVerdict::Fail;
     return st;
+}
+
+std::vector<MarkerCover> MarkerCoversOf(const MeasurementRecord& r, const CalibrationTables& t,
+                                        int16_t maxTraces) {
+    std::vector<MarkerCover> out;
+    if (r.Permittivity <= 0)
+        return out;
+    const MarkerMeasure measure(r, t, maxTraces);
+    ForEachShownMarker(r, [&](const MarkerEntry& m) {
+        const MarkerFigures f = measure(m);
+        if (f.ok)
+            out.push_back({m.number, f.distance, f.depthCm * 10});
+    });
+    return out;
+}
+
+QString MarkerCoverDistanceUnit(const MeasurementRecord& r) {
+    return r.XScale != 0 ? QStringLiteral("s") : QStringLiteral("m");
 }
 
 QString CoverVerdictText(CoverVerdict v, const QString& language) {

@@ -15,6 +15,7 @@
 // formats cannot hold them and never carry them.
 
 #include <QString>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <vector>
@@ -76,6 +77,16 @@ struct MarkerCover {
     double distance = 0; // in the view's distance unit as the marker list shows it
     double coverMm = 0;
 };
+
+struct MeasurementRecord;
+struct CalibrationTables;
+// The covers of the markers a view shows, in the order the marker list shows them, measured as
+// the list measures them; empty while the view shows echo times (no permittivity, no cover).
+// A marker whose depth cannot be converted is left out.
+std::vector<MarkerCover> MarkerCoversOf(const MeasurementRecord& r, const CalibrationTables& t,
+                                        int16_t maxTraces);
+// "s" for a time-based scan, "m" otherwise: the unit of MarkerCover::distance.
+QString MarkerCoverDistanceUnit(const MeasurementRecord& r);
 
 // Texts of the verdicts in the program's language ("JP" or anything else for English).
 QString CoverVerdictText(CoverVerdict v, const QString& language);

@@ -4,12 +4,13 @@
 #include "view/CoverCompliance.h"
 
 #include "config/Settings.h"
-#include "support/TestSupport.h"
+#include "view/DocumentFixtures.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <gtest/gtest.h>
 
 using namespace rebar;
@@ -190,4 +191,84 @@ TEST(CoverCompliance, CsvAndJsonCarryTheSameFigures) {
     EXPECT_NEAR(json["statistics"].toObject()["meanMm"].toDouble(), 30.2333333, 1e-6);
     EXPECT_TRUE(json["statistics"].toObject()["quantile5EmpiricalMm"].isNull());
     EXPECT_EQ(json["markers"].toArray()[1].toObject()["verdict"].toString(), "below");
+}
+
+namespace {
+
+using CoverScenes = test::DocumentTest;
+
+QByteArray rbinfoOutput(const QStringList& args, int* status) {
+    QProcess p;
+    p.start(test::binDir() + QStringLiteral("/rbinfo"), args);
+    p.waitForFinished(60000);
+    *status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return p.readAllStandardOutput();
+}
+
+} // namespace
+
+// Bars at known covers in both families: the listed markers carry the covers of the scene
+// (within the depth tables' resolution) and are judged as the covers are.
+TEST_F(CoverScenes, MarkersOfAKnownSceneAreJudgedByTheirCovers) {
+    scangen::Scene sc = scene(1200);
+    sc.er = 8; // the settings' permittivity, so that the depths read the scene's covers
+    sc.bars = {{300, 30}, {550, 18}, {800, 45}, {1050, 27}};
+    sc.markGroups = 1;
+    const std::vector<CoverVerdict> expected{CoverVerdict::Within, CoverVerdict::Below,
+                                             CoverVerdict::Above, CoverVerdict::Within};
+    for (const auto& [name, format] : {std::pair{"LINE.RDD", scangen::Format::Rdd},
+                                       std::pair{"LINE.ZVX", scangen::Format::Zvx}}) {
+        auto doc = open(write(QString::fromLatin1(name), format, sc));
+        const std::vector<MarkerCover> covers = MarkerCoversOf(doc->record(), buildTables(), doc->MaxTraces());
+        ASSERT_EQ(covers.size(), sc.bars.size()) << name;
+        for (size_t i = 0; i < covers.size(); ++i) {
+            EXPECT_NEAR(covers[i].coverMm, sc.bars[i].coverMm, 1.5) << name << " bar " << i;
+            EXPECT_EQ(JudgeCover(covers[i].coverMm, design30()), expected[i]) << name;
+            EXPECT_EQ(covers[i].number, static_cast<int>(i) + 1);
+        }
+        std::vector<double> mm;
+        for (const MarkerCover& c : covers)
+            mm.push_back(c.coverMm);
+        const CoverStatistics st = SummarizeCovers(mm, design30());
+        EXPECT_EQ(st.belowMinimum, 1) << name;
+        EXPECT_EQ(st.verdict, ComplianceVerdict::Fail) << name;
+    }
+}
+
+TEST_F(CoverScenes, NoCoversWhileTheViewShowsEchoTimes) {
+    auto doc = open(write(QStringLiteral("TIME.RDD"), scangen::Format::Rdd, scene()));
+    doc->ChoosePermittivity(7); // the time axis
+    ASSERT_LE(doc->record().Permittivity, 0);
+    EXPECT_FALSE(doc->markerList().lines.isEmpty());
+    EXPECT_TRUE(MarkerCoversOf(doc->record(), buildTables(), doc->MaxTraces()).empty());
+}
+
+TEST_F(CoverScenes, RbinfoPrintsTheFiguresWithTheSidecarsSettings) {
+    scangen::Scene sc = scene(800);
+    sc.er = 8;
+    sc.bars = {{300, 30}, {550, 34}, {800, 38}};
+    const QString file = write(QStringLiteral("WALL.RDD"), scangen::Format::Rdd, sc);
+    int status = 0;
+    QJsonObject o =
+        QJsonDocument::fromJson(rbinfoOutput({QStringLiteral("--compliance"), file}, &status))
+            .object();
+    ASSERT_EQ(status, 0);
+    EXPECT_FALSE(o["sidecar"].toBool());
+    EXPECT_EQ(o["verdict"].toString(), "pass");
+    EXPECT_EQ(o["statistics"].toObject()["count"].toInt(), 3);
+
+    // A sidecar that asks for a 40 mm minimum turns the verdict.
+    ASSERT_TRUE(WriteComplianceSidecar(file, ComplianceSettings{45, 10, 10, 40}, nullptr));
+    o = QJsonDocument::fromJson(rbinfoOutput({QStringLiteral("--compliance"), file}, &status))
+            .object();
+    ASSERT_EQ(status, 0);
+    EXPECT_TRUE(o["sidecar"].toBool());
+    EXPECT_EQ(o["settings"].toObject()["minimumCoverMm"].toDouble(), 40);
+    EXPECT_EQ(o["verdict"].toString(), "fail");
+    EXPECT_EQ(o["statistics"].toObject()["belowMinimum"].toInt(), 3);
+
+    // A file that cannot be opened fails alone.
+    const QString bad = scratch.write(QStringLiteral("BAD.RDD"), "\"LC\",5\r\n");
+    rbinfoOutput({QStringLiteral("--compliance"), bad}, &status);
+    EXPECT_EQ(status, 1);
 }

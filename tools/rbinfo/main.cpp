@@ -12,6 +12,7 @@
 #include "data/ReadResult.h"
 #include "processing/BackCalculation.h"
 #include "processing/Detection.h"
+#include "view/CoverCompliance.h"
 #include "view/CursorPosition.h"
 #include "view/MeasurementDocument.h"
 
@@ -20,6 +21,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 #include <charconv>
@@ -35,6 +38,7 @@ const char* const Usage =
     "usage: rbinfo [--sample T:S]... [--detect start|end|fit]... [--group G]\n"
     "              [--backcalc ROW:DEPTH_MM]... [--channel N] [--pitch MM] FILE...\n"
     "       rbinfo --render OUT.png [--setting Key=Value]... FILE\n"
+    "       rbinfo --compliance [--setting Key=Value]... FILE...\n"
     "\n"
     "Reads each measurement file (RDD, VXD, ZVX, text measurement data, or a DZT file imported\n"
     "into a 730-family record) the way the program opens it and prints what the reader put\n"
@@ -81,7 +85,13 @@ const char* const Usage =
     "                         whole radargram to OUT.png: every image column (one per trace, one\n"
     "                         per two traces in the wide ranges), the distance strip and the\n"
     "                         markers, as the view shows them scrolled across; prints the path\n"
-    "  --setting Key=Value    with --render: override a key of Default.ini (repeatable)\n"
+    "  --setting Key=Value    with --render or --compliance: override a key of Default.ini\n"
+    "                         (repeatable)\n"
+    "  --compliance           open each FILE as the program opens it and print the cover\n"
+    "                         compliance of its listed markers as one JSON object per line:\n"
+    "                         settings (FILE.cover.ini beside the file, or the [Compliance]\n"
+    "                         defaults of Default.ini), each marker's cover and verdict, the\n"
+    "                         statistics and the overall verdict\n"
     "\n"
     "Exit status: 0 when every file was read, 1 when any file failed, 2 for a usage error.\n";
 
@@ -525,36 +535,58 @@ bool applyOverrides(Settings& s, const QStringList& overrides, QString* error) {
     return true;
 }
 
-// Opens path as a measurement document with the settings, language and tables of SystemData and
-// writes its radargram to out.
-int render(const QString& out, const QStringList& overrides, const QString& path) {
+// The program-wide data a document opens with: Default.ini (with --setting overrides), the
+// language file and the calibration tables of SystemData.
+struct ProgramData {
     Settings settings;
     LanguageTables language;
     CalibrationTables tables;
+    DocumentContext context() {
+        DocumentContext ctx;
+        ctx.settings = &settings;
+        ctx.language = &language;
+        ctx.tables = &tables;
+        return ctx;
+    }
+};
+
+bool loadProgramData(ProgramData& p, const QStringList& overrides) {
     QString error;
     std::vector<IgnoredSetting> ignored;
-    if (!ReadSettings(settings, settingsFilePath(), &ignored, &error) ||
-        !applyOverrides(settings, overrides, &error) ||
-        !ReadLanguage(language, languageFilePath(settings.Language), &error) ||
-        !LoadCalibrationTables(tables, systemDataDir(), &error)) {
+    if (!ReadSettings(p.settings, settingsFilePath(), &ignored, &error) ||
+        !applyOverrides(p.settings, overrides, &error) ||
+        !ReadLanguage(p.language, languageFilePath(p.settings.Language), &error) ||
+        !LoadCalibrationTables(p.tables, systemDataDir(), &error)) {
         std::fprintf(stderr, "rbinfo: %s\n", error.toUtf8().constData());
-        return 2;
+        return false;
     }
     if (!ignored.empty())
         std::fprintf(stderr, "rbinfo: %s\n",
                      IgnoredSettingsMessage(ignored, QStringLiteral("EN")).toUtf8().constData());
-    DocumentContext ctx;
-    ctx.settings = &settings;
-    ctx.language = &language;
-    ctx.tables = &tables;
-    MeasurementDocument doc;
-    const OpenResult opened = doc.Open(path, ctx);
+    return true;
+}
+
+// Opens path as the program opens it; false (with the reason on standard error) when it fails.
+bool openDocument(MeasurementDocument& doc, ProgramData& p, const QString& path) {
+    const OpenResult opened = doc.Open(path, p.context());
     if (!opened) {
         std::fprintf(stderr, "rbinfo: %s: %s%s%s\n", path.toUtf8().constData(),
                      opened.stage.trimmed().toUtf8().constData(), opened.stage.isEmpty() ? "" : " ",
                      opened.reason.toUtf8().constData());
-        return 1;
+        return false;
     }
+    return true;
+}
+
+// Opens path as a measurement document with the settings, language and tables of SystemData and
+// writes its radargram to out.
+int render(const QString& out, const QStringList& overrides, const QString& path) {
+    ProgramData program;
+    if (!loadProgramData(program, overrides))
+        return 2;
+    MeasurementDocument doc;
+    if (!openDocument(doc, program, path))
+        return 1;
     const QImage picture = doc.RadargramImage();
     const QString file = QFileInfo(out).absoluteFilePath();
     if (picture.isNull() || !picture.save(file, "PNG")) {
@@ -563,6 +595,40 @@ int render(const QString& out, const QStringList& overrides, const QString& path
     }
     std::printf("%s\n", QDir::toNativeSeparators(file).toUtf8().constData());
     return 0;
+}
+
+// Opens each file as the program does and prints the cover compliance of its listed markers
+// (the settings of its sidecar, or the defaults of Default.ini) as one JSON object per line.
+int compliance(const QStringList& overrides, const QStringList& files) {
+    ProgramData program;
+    if (!loadProgramData(program, overrides))
+        return 2;
+    int status = 0;
+    for (const QString& path : files) {
+        MeasurementDocument doc;
+        if (!openDocument(doc, program, path)) {
+            status = 1;
+            continue;
+        }
+        if (doc.record().Permittivity <= 0) {
+            std::fprintf(stderr,
+                         "rbinfo: %s: the scan is shown on the time axis; covers need a "
+                         "permittivity (--setting RelativePermittivitySetting730=1 or 940=1)\n",
+                         path.toUtf8().constData());
+            status = 1;
+            continue;
+        }
+        const SidecarRead sidecar =
+            ReadComplianceSidecar(path, ComplianceDefaults(program.settings));
+        if (!sidecar.note.isEmpty())
+            std::fprintf(stderr, "rbinfo: %s\n", sidecar.note.toUtf8().constData());
+        const std::vector<MarkerCover> covers = MarkerCoversOf(doc.record(), program.tables, doc.MaxTraces());
+        QJsonObject o = QJsonDocument::fromJson(ComplianceJson(covers, sidecar.settings)).object();
+        o.insert(QStringLiteral("file"), path);
+        o.insert(QStringLiteral("sidecar"), sidecar.found);
+        std::printf("%s\n", QJsonDocument(o).toJson(QJsonDocument::Compact).constData());
+    }
+    return status;
 }
 
 bool parseSample(const QString& text, SampleRequest& q) {
@@ -606,6 +672,7 @@ int main(int argc, char** argv) {
     QStringList files;
     QString renderTo;
     QStringList overrides;
+    bool coverCompliance = false;
     for (int i = 1; i < argc; ++i) {
         const QString a = QString::fromLocal8Bit(argv[i]);
         if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
@@ -622,6 +689,10 @@ int main(int argc, char** argv) {
                 renderTo = value;
             else
                 overrides << value;
+            continue;
+        }
+        if (a == QLatin1String("--compliance")) {
+            coverCompliance = true;
             continue;
         }
         if (a == QLatin1String("--sample")) {
@@ -687,6 +758,17 @@ int main(int argc, char** argv) {
     if (files.isEmpty()) {
         std::fputs(Usage, stderr);
         return 2;
+    }
+    if (coverCompliance) {
+        if (!renderTo.isEmpty() || !requests.empty() || analyses.any()) {
+            std::fprintf(stderr, "rbinfo: --compliance goes with --setting only\n\n%s", Usage);
+            return 2;
+        }
+        // Opening a document draws its pictures, whose text needs a GUI application.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
+        return compliance(overrides, files);
     }
     if (!renderTo.isEmpty() || !overrides.isEmpty()) {
         if (renderTo.isEmpty() || files.size() != 1 || !requests.empty() || analyses.any()) {
