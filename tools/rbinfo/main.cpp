@@ -622,7 +622,8 @@ int compliance(const QStringList& overrides, const QStringList& files) {
             ReadComplianceSidecar(path, ComplianceDefaults(program.settings));
         if (!sidecar.note.isEmpty())
             std::fprintf(stderr, "rbinfo: %s\n", sidecar.note.toUtf8().constData());
-        const std::vector<MarkerCover> covers = MarkerCoversOf(doc.record(), program.tables, doc.MaxTraces());
+        const std::vector<MarkerCover> covers =
+            MarkerCoversOf(doc.record(), program.tables, doc.MaxTraces());
         QJsonObject o = QJsonDocument::fromJson(ComplianceJson(covers, sidecar.settings)).object();
         o.insert(QStringLiteral("file"), path);
         o.insert(QStringLiteral("sidecar"), sidecar.found);
