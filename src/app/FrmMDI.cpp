@@ -94,10 +94,13 @@ void FrmMDI::buildMenus() {
     connect(m_about, &QAction::triggered, this, &FrmMDI::ShowAbout);
     connect(m_homepage, &QAction::triggered, this, &FrmMDI::OpenHomepage);
     connect(m_initialSettings, &QAction::triggered, this, &FrmMDI::ShowInitialSettings);
-    // Whenever the File menu opens, its four items are usable.
+    // Whenever the File menu opens, the items whose command is built are usable; the report
+    // and the conversion of a folder's files stay disabled until theirs are.
     connect(m_menuFile, &QMenu::aboutToShow, this, [this] {
-        for (QAction* a : {m_open, m_report, m_convertAll, m_exit})
+        for (QAction* a : {m_open, m_exit})
             a->setEnabled(true);
+        for (QAction* a : {m_report, m_convertAll})
+            a->setEnabled(false);
         const bool jp = program().settings.Language == QLatin1String("JP");
         m_recentMenu->setTitle(jp ? QString::fromUtf8("最近使ったファイル(&R)")
                                   : QStringLiteral("&Recent files"));
@@ -145,8 +148,10 @@ void FrmMDI::ApplyMainCaptions() {
     m_menuHelp->setTitle(WithMnemonic(caption(12), QLatin1Char('H')));
     m_about->setText(caption(67));
     m_homepage->setText(message(37));
-    for (QAction* a : {m_open, m_report, m_convertAll, m_exit})
+    for (QAction* a : {m_open, m_exit})
         a->setEnabled(true);
+    for (QAction* a : {m_report, m_convertAll})
+        a->setEnabled(false);
     m_initialSettings->setVisible(true);
     m_language->setVisible(false);
 }
