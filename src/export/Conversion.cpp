@@ -30,6 +30,24 @@ public:
             return;
         m_book.finish(m_folder, QDateTime::currentDateTime(), &path, &error);
     }
+    // The sink of a run that exports its files one after the other: each block is added, and
+    // the workbook is saved after the last one; a failed save fails that export with its text.
+    // path and error keep what the save said for the run's summary.
+    decltype(ExportRun::commonSink) sequentialSink(QString& path, QString& error) {
+        return [this, &path, &error](WorkbookBlock&& block, bool, bool last, QString* why) {
+            if (!add(block, why))
+                return false;
+            if (last) {
+                finish(path, error);
+                if (!error.isEmpty()) {
+                    if (why)
+                        *why = error;
+                    return false;
+                }
+            }
+            return true;
+        };
+    }
 
 private:
     QString m_folder;
@@ -129,19 +147,7 @@ ConvertFilesInOrder(const QStringList& paths, const DocumentContext& ctx,
     QString saved, saveError;
     ExportRun run;
     run.OneWorkbook = options.OneWorkbook;
-    run.commonSink = [&](WorkbookBlock&& block, bool, bool last, QString* error) {
-        if (!common.add(block, error))
-            return false;
-        if (last) {
-            common.finish(saved, saveError);
-            if (!saveError.isEmpty()) {
-                if (error)
-                    *error = saveError;
-                return false;
-            }
-        }
-        return true;
-    };
+    run.commonSink = common.sequentialSink(saved, saveError);
     bool first = true;
     for (int i = 0; i < paths.size(); ++i) {
         const bool last = i == paths.size() - 1;
@@ -275,19 +281,7 @@ ConvertOpenViews(const std::vector<MeasurementDocument*>& views, const Conversio
     QString saved, saveError;
     ExportRun run;
     run.OneWorkbook = options.OneWorkbook;
-    run.commonSink = [&](WorkbookBlock&& block, bool, bool last, QString* error) {
-        if (!common.add(block, error))
-            return false;
-        if (last) {
-            common.finish(saved, saveError);
-            if (!saveError.isEmpty()) {
-                if (error)
-                    *error = saveError;
-                return false;
-            }
-        }
-        return true;
-    };
+    run.commonSink = common.sequentialSink(saved, saveError);
     bool first = true;
     int bar = 0;
     for (int i = 0; i <= U; ++i) {
