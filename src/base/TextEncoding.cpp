@@ -131,6 +131,19 @@ QString decodeUtf8OrSystem(const QByteArray& bytes) {
     return decodeSystemText(bytes);
 }
 
+QByteArray encodeHeaderText(const QString& text) {
+    const QByteArray system = encodeSystemText(text);
+    if (decodeSystemText(system) == text)
+        return system;
+    return QByteArray("\xEF\xBB\xBF", 3) + text.toUtf8();
+}
+
+QString decodeHeaderText(const QByteArray& bytes) {
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(bytes.mid(3));
+    return decodeSystemText(bytes);
+}
+
 } // namespace rebar
 
 namespace rebar {
@@ -146,6 +159,111 @@ QString CutToByteLength(const QString& text, int maxBytes) {
     while (i < text.size()) {
         const qsizetype len = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
         const int b = ByteLength(text.mid(i, len));
+        if (bytes + b > maxBytes)
+            break;
+        bytes += b;
+        i += len;
+    }
+    return text.left(i);
+}
+
+} // namespace rebar
+
+namespace rebar {
+
+namespace {
+
+int utf8UnitLength(char16_t c) {
+    return c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
+}
+
+bool isContinuation(unsigned char b) {
+    return b >= 0x80 && b <= 0xBF;
+}
+
+} // namespace
+
+QByteArray Utf8Encode(const QString& text, bool addBom) {
+    QByteArray out;
+    if (text.isEmpty())
+        return out;
+    out.reserve(3 * text.size() + (addBom ? 3 : 0));
+    if (addBom)
+        out.append("\xEF\xBB\xBF", 3);
+    for (const QChar qc : text) {
+        const char16_t c = qc.unicode();
+        if (c < 0x80) {
+            out.append(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.append(static_cast<char>(0xC0 + (c >> 6)));
+            out.append(static_cast<char>(0x80 + (c & 0x3F)));
+        } else {
+            out.append(static_cast<char>(0xE0 + (c >> 12)));
+            out.append(static_cast<char>(0x80 + ((c >> 6) & 0x3F)));
+            out.append(static_cast<char>(0x80 + (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+QString Utf8Decode(const QByteArray& bytes, const QString& defaultChar) {
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    QString out;
+    out.reserve(n);
+    qsizetype i = n >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF ? 3 : 0;
+    while (i < n) {
+        const unsigned char c = b[i];
+        if (c < 0x80) {
+            out.append(QChar(c));
+            i += 1;
+        } else if (c >= 0xC2 && c <= 0xDF && i + 1 < n && isContinuation(b[i + 1])) {
+            out.append(QChar(static_cast<char16_t>(((c & 0x1F) << 6) + (b[i + 1] & 0x3F))));
+            i += 2;
+        } else if (c >= 0xE0 && c <= 0xEF && i + 2 < n && isContinuation(b[i + 1]) &&
+                   isContinuation(b[i + 2])) {
+            out.append(QChar(static_cast<char16_t>(((c & 0x0F) << 12) + ((b[i + 1] & 0x3F) << 6) +
+                                                   (b[i + 2] & 0x3F))));
+            i += 3;
+        } else if (c >= 0xF0 && c <= 0xF4 && i + 3 < n && isContinuation(b[i + 1]) &&
+                   isContinuation(b[i + 2]) && isContinuation(b[i + 3])) {
+            // Written by other programs: a character beyond the 16-bit range.
+            const char32_t cp = (static_cast<char32_t>(c & 0x07) << 18) +
+                                (static_cast<char32_t>(b[i + 1] & 0x3F) << 12) +
+                                (static_cast<char32_t>(b[i + 2] & 0x3F) << 6) + (b[i + 3] & 0x3F);
+            if (cp >= 0x10000 && cp <= 0x10FFFF) {
+                out.append(QChar(QChar::highSurrogate(cp)));
+                out.append(QChar(QChar::lowSurrogate(cp)));
+                i += 4;
+            } else {
+                out.append(defaultChar);
+                i += 1;
+            }
+        } else {
+            out.append(defaultChar);
+            i += 1;
+        }
+    }
+    return out;
+}
+
+int Utf8Length(const QString& text) {
+    int n = 0;
+    for (const QChar c : text)
+        n += utf8UnitLength(c.unicode());
+    return n;
+}
+
+QString CutToUtf8Length(const QString& text, int maxBytes) {
+    int bytes = 0;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const qsizetype len =
+            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2
+                                                                                             : 1;
+        int b = 0;
+        for (qsizetype k = i; k < i + len; ++k)
+            b += utf8UnitLength(text[k].unicode());
         if (bytes + b > maxBytes)
             break;
         bytes += b;

@@ -80,7 +80,7 @@ private:
     ReadResult apply(const QByteArray& key, QByteArrayView v) {
         MeasurementRecord& r = m_r;
         if (key == "NOTE") {
-            r.Note = decodeSystemText(v.toByteArray())
+            r.Note = decodeHeaderText(v.toByteArray())
                          .replace(QLatin1String("@@"), QLatin1String("\r\n"));
         } else if (key == "DATE") {
             const QString text = decodeSystemText(v.toByteArray());

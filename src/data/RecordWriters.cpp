@@ -32,7 +32,7 @@ WriteResult doesNotFit(const char* field, long long value, long long lo, long lo
 class HeaderLines {
 public:
     void text(const char* key, const QString& value) {
-        QByteArray v = encodeSystemText(value);
+        QByteArray v = encodeHeaderText(value);
         // A double quote would end the field early and make the file unreadable.
         v.replace('"', '\'');
         m_out += '"' + QByteArray(key) + "\",\"" + v + "\"\r\n";
