@@ -28,7 +28,7 @@ constexpr KeyEntry KeyTable[] = {
     {"MENU7", Target::Captions, 60, 4},         {"MENU8", Target::Captions, 64, 3},
     {"MENU9", Target::Captions, 67, 1},         {"MENU10", Target::Captions, 68, 13},
     {"MENU11", Target::Captions, 81, 6},        {"MENU12", Target::Captions, 87, 2},
-    {"MENU19", Target::Captions, 90, 2},        {"MENU21", Target::Captions, 93, 2},
+    {"MENU19", Target::Captions, 90, 3},        {"MENU21", Target::Captions, 93, 2},
     {"MARKERLIST", Target::Captions, 96, 14},   {"CURSOR", Target::Captions, 110, 4},
     {"PRCSCAP", Target::Captions, 114, 9},      {"DATACAP", Target::Captions, 123, 4},
     {"TRNSCAP", Target::Captions, 127, 4},      {"NOTECAP", Target::Captions, 131, 6},
@@ -44,6 +44,7 @@ constexpr KeyEntry KeyTable[] = {
     {"FIELCHANGE", Target::Captions, 252, 2},   {"WININFO", Target::Captions, 254, 9},
     {"WINSET", Target::Captions, 263, 5},       {"CPN", Target::Captions, 268, 1},
     {"TIRE", Target::Captions, 269, 3},         {"SPEED", Target::Captions, 273, 4},
+    {"EDITMENU", Target::Captions, 278, 3},
 };
 
 constexpr int MaxFields = 99; // the key and up to 98 texts
@@ -55,13 +56,13 @@ const KeyEntry* findKey(const QString& key) {
     return nullptr;
 }
 
-// MSG1..MSG38 -> 1..38, anything else 0.
+// MSG1..MSG42 -> 1..42, anything else 0.
 int messageNumber(const QString& key) {
     if (!key.startsWith(QLatin1String("MSG")))
         return 0;
     bool ok = false;
     const int n = key.mid(3).toInt(&ok);
-    return ok && n >= 1 && n <= 38 && key.mid(3) == QString::number(n) ? n : 0;
+    return ok && n >= 1 && n <= LastMessage && key.mid(3) == QString::number(n) ? n : 0;
 }
 
 } // namespace

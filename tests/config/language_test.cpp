@@ -83,14 +83,14 @@ TEST_F(ReadLanguageTest, KeysFillTheirEntriesWhateverTheirCase) {
     EXPECT_TRUE(m_t.Captions[60].isEmpty());
 }
 
-TEST_F(ReadLanguageTest, MessageKeysOutsideOneToThirtyEightAreIgnored) {
-    ASSERT_TRUE(read("msgrange.ini", {QStringLiteral("MSG0,zero"), QStringLiteral("MSG39,x"),
-                                      QStringLiteral("MSG100,y"), QStringLiteral("MSG38,last"),
+TEST_F(ReadLanguageTest, MessageKeysOutsideOneToTheLastMessageAreIgnored) {
+    ASSERT_TRUE(read("msgrange.ini", {QStringLiteral("MSG0,zero"), QStringLiteral("MSG43,x"),
+                                      QStringLiteral("MSG100,y"), QStringLiteral("MSG42,last"),
                                       QStringLiteral("MSG1,first")}));
     EXPECT_EQ(m_t.Messages[1], QStringLiteral("first"));
-    EXPECT_EQ(m_t.Messages[38], QStringLiteral("last"));
+    EXPECT_EQ(m_t.Messages[LastMessage], QStringLiteral("last"));
     EXPECT_TRUE(m_t.Messages[0].isEmpty());
-    EXPECT_TRUE(m_t.Messages[39].isEmpty());
+    EXPECT_TRUE(m_t.Messages[LastMessage + 1].isEmpty());
     EXPECT_TRUE(m_t.Messages[100].isEmpty());
 }
 
@@ -202,7 +202,7 @@ constexpr KeySpec ShippedKeys[] = {
     {"WINDOWTITLE", -1, 1}, {"ALLJPEG", -2, 3},   {"MENU1", 0, 13},     {"MENU2", 13, 10},
     {"MENU3", 23, 14},      {"MENU4", 37, 12},    {"MENU5", 49, 9},     {"MENU6", 58, 2},
     {"MENU7", 60, 4},       {"MENU8", 64, 3},     {"MENU9", 67, 1},     {"MENU10", 68, 13},
-    {"MENU11", 81, 6},      {"MENU12", 87, 2},    {"MENU19", 90, 2},    {"MENU21", 93, 2},
+    {"MENU11", 81, 6},      {"MENU12", 87, 2},    {"MENU19", 90, 3},    {"MENU21", 93, 2},
     {"MARKERLIST", 96, 14}, {"CURSOR", 110, 4},   {"PRCSCAP", 114, 9},  {"DATACAP", 123, 4},
     {"TRNSCAP", 127, 4},    {"NOTECAP", 131, 6},  {"PARTCAP", 137, 5},  {"SAVECAP", 142, 2},
     {"OKNGCAP", 144, 3},    {"DEFTITLE", 147, 4}, {"DEF0ITEM", 151, 8}, {"DEF0LOGO", 159, 4},
@@ -210,7 +210,7 @@ constexpr KeySpec ShippedKeys[] = {
     {"JPEG", 183, 17},      {"EMENU1", 201, 3},   {"SETLOGO1", 204, 9}, {"SETLOGO2", 213, 18},
     {"SETLOGO3", 231, 11},  {"SETLOGO4", 242, 4}, {"FILENAME", 246, 3}, {"FILECOMMENT", 249, 3},
     {"FIELCHANGE", 252, 2}, {"WININFO", 254, 9},  {"WINSET", 263, 5},   {"CPN", 268, 1},
-    {"TIRE", 269, 3},       {"SPEED", 273, 4},
+    {"TIRE", 269, 3},       {"SPEED", 273, 4},    {"EDITMENU", 278, 3},
 };
 
 QString shippedPath(const QString& language) {
@@ -267,7 +267,7 @@ TEST_P(ShippedLanguageTest, EveryKeyIsPresentOnceWithItsFullCountOfTexts) {
         for (const QString& t : texts)
             EXPECT_FALSE(t.trimmed().isEmpty()) << k.key;
     }
-    for (int n = 1; n <= 38; ++n) {
+    for (int n = 1; n <= LastMessage; ++n) {
         const QString key = QStringLiteral("MSG%1").arg(n);
         ASSERT_EQ(lines.value(key).size(), 1) << key.toStdString();
         EXPECT_EQ(lines.value(key).first().size(), 1) << key.toStdString();
@@ -283,7 +283,7 @@ TEST_P(ShippedLanguageTest, ReadingFillsExactlyTheEntriesOfTheKeyTable) {
     for (const QString& s : t.Captions)
         EXPECT_TRUE(s.isEmpty() || !s.trimmed().isEmpty());
     for (size_t n = 0; n < t.Messages.size(); ++n)
-        EXPECT_EQ(t.Messages[n].trimmed().isEmpty(), n == 0 || n > 38) << "MSG" << n;
+        EXPECT_EQ(t.Messages[n].trimmed().isEmpty(), n == 0 || n > LastMessage) << "MSG" << n;
     EXPECT_TRUE(t.WindowTitle.contains(QStringLiteral("Rebarscope")));
     for (const QString& s : t.AllJpeg)
         EXPECT_FALSE(s.trimmed().isEmpty());
