@@ -58,6 +58,12 @@ struct Family730 {
     static constexpr int DetectionRowStep = 1; // double-density samples per detection row
     static const Matrix<Sample>& detectionInput(const MeasurementRecord& r) { return r.Samples730; }
     // ---- end of detection ----
+
+    // ---- Marker editing (peak search and snap on the single-density work matrix) ----
+    static constexpr int32_t LobeLevel = 2048;      // a positive lobe lies above this
+    static constexpr int32_t SnapStart = 0;         // running maximum of the snap window
+    static constexpr int32_t SnapCompareStep = 256; // snap values compare in steps of this
+    // ---- end of marker editing ----
 };
 
 struct Family940 {
@@ -106,6 +112,12 @@ struct Family940 {
     static constexpr int DetectionRowStep = 2;
     static const Matrix<Sample>& detectionInput(const MeasurementRecord& r) { return r.Raw940; }
     // ---- end of detection ----
+
+    // ---- Marker editing ----
+    static constexpr int32_t LobeLevel = 2048;
+    static constexpr int32_t SnapStart = -327680;
+    static constexpr int32_t SnapCompareStep = 1;
+    // ---- end of marker editing ----
 };
 
 } // namespace rebar

@@ -91,4 +91,14 @@ constexpr int ClearedMarkerSlots730 = 43;
 void ClearMarkers730(MeasurementRecord& r);
 void ClearMarkGroup940(MeasurementRecord& r, int group);
 
+// The marker list's own edits of the markers a view shows (all of a 730 record, the current
+// mark group of a 940 record). Compacting moves the used entries to the front in their order
+// (the 730 list keeps no free entry, the 940 group fills slots 1..k); sorting compacts and then
+// orders them by trace, descending or ascending, equal traces by sample ascending.
+void CompactShownMarkers(MeasurementRecord& r);
+enum class MarkerOrder { Ascending, Descending };
+void SortShownMarkers(MeasurementRecord& r, MarkerOrder order);
+// Frees the k-th (1-based) used marker a view shows; false when there is no such marker.
+bool DeleteShownMarker(MeasurementRecord& r, int k);
+
 } // namespace rebar

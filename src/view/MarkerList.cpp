@@ -54,17 +54,21 @@ MarkerListContent BuildMarkerList(const MeasurementRecord& r, const CalibrationT
         const double d = p.distance;
         const double depthValue = timeAxis ? p.timeNs : p.depthCm;
         MarkerListLine line;
+        line.number = m.number;
         line.itemData = m.storage + 1;
         line.distance = d;
         line.depth = depthValue;
         line.text = field(QStringLiteral("%1").arg(m.number, 3, 10, QLatin1Char('0')), 4);
         const QString dist = DistanceFigure(r, d);
-        if (!dist.isEmpty())
-            line.text += field(dist + distUnit, 10);
+        if (!dist.isEmpty()) {
+            line.distanceField = dist + distUnit;
+            line.text += field(line.distanceField, 10);
+        }
         // The depth field is the figure alone (the header names the unit); the echo time
         // carries "ns".
         const QString depth =
             timeAxis ? TimeFigure(p.timeNs) + QStringLiteral("ns") : DepthFigure(r, p.depthCm);
+        line.depthField = depth;
         line.text += field(depth, 10);
         const double step = stats.count() == 0 ? 0.0 : std::fabs(d - previous);
         const QString pitchText = DistanceFigure(r, step);

@@ -15,7 +15,11 @@ namespace rebar {
 
 struct MarkerListLine {
     QString text;
+    int number = 0;   // the marker number the line starts with
     int itemData = 0; // storage position + 1 (730 list index + 1, 940 slot + 1)
+    // The distance and depth (or time) figures of the line with their unit, as written
+    // (empty for a unit the list does not know).
+    QString distanceField, depthField;
     double distance = 0;
     double depth = 0; // centimetres, or ns on the time axis
 };

@@ -11,10 +11,44 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QUndoStack>
 
 namespace rebar {
 
 namespace {
+
+// The leading number of a marker-list figure ("12.5cm" -> 12.5); nothing when there is none.
+std::optional<double> leadingNumber(const QString& field) {
+    qsizetype n = 0;
+    while (n < field.size() && (field[n].isDigit() || field[n] == QLatin1Char('.') ||
+                                (n == 0 && field[n] == QLatin1Char('-'))))
+        ++n;
+    bool ok = false;
+    const double v = field.left(n).toDouble(&ok);
+    return ok ? std::optional<double>(v) : std::nullopt;
+}
+
+// Rewrites the distance and depth readouts from the figures of a marker-list line, which are
+// in the display units already, in the readouts' own formats.
+void ShowLineFigures(const MeasurementRecord& r, const QString& distance, const QString& depth,
+                     ReadoutTexts& t) {
+    static const QStringList units = {QStringLiteral("m"), QStringLiteral("cm"),
+                                      QStringLiteral("mm"), QStringLiteral("inch")};
+    if (const std::optional<double> d = leadingNumber(distance); d && t.distanceSet) {
+        static const int decimals[] = {4, 2, 1, 2};
+        if (r.XScale != 0)
+            t.distanceValue = FormatFixed(*d, 3) + QStringLiteral("s");
+        else if (const qsizetype u = units.indexOf(r.XUnit); u >= 0)
+            t.distanceValue = FormatFixed(*d, decimals[u]) + r.XUnit;
+    }
+    if (const std::optional<double> d = leadingNumber(depth); d && t.depthSet) {
+        static const int decimals[] = {3, 1, 0, 2};
+        if (r.Permittivity == 0)
+            t.depthValue = FormatFixed(*d, 1) + QStringLiteral("ns");
+        else if (const qsizetype u = units.indexOf(r.YUnit); u >= 0)
+            t.depthValue = FormatFixed(*d, decimals[u]) + r.YUnit;
+    }
+}
 
 // A coordinate as the plain number-to-text conversion writes it: a leading blank for values
 // that are not negative.
@@ -38,6 +72,8 @@ OpenResult MeasurementDocument::Open(const QString& path, const DocumentContext&
     m_colorBar = ColorBar{};
     m_markerList = MarkerListContent{};
     m_readouts = Readouts{};
+    m_undo->clear();
+    m_lineFigures.reset();
     ApplyCreationDefaults(m_rec, *ctx.settings);
     m_rec.OpenedForReport = ctx.OpenForReport;
 
@@ -117,6 +153,7 @@ bool MeasurementDocument::DrawDepthAxis() {
 }
 
 bool MeasurementDocument::RebuildMarkerList() {
+    m_lineFigures.reset(); // the figures of a clicked line may be out of date
     m_markerList = BuildMarkerList(m_rec, *m_ctx.tables, *m_ctx.language, m_state.CurrentMarker);
     return m_markerList.ok;
 }
@@ -205,6 +242,10 @@ void MeasurementDocument::UpdateReadouts() {
     m_readouts.valid = p.ok;
     if (p.ok)
         m_readouts.texts = FormatReadouts(m_rec, *m_ctx.language, p);
+    if (m_lineFigures && (m_lineFigures->column != C || m_lineFigures->row != m_state.CursorRow))
+        m_lineFigures.reset();
+    if (m_lineFigures && p.ok)
+        ShowLineFigures(m_rec, m_lineFigures->distance, m_lineFigures->depth, m_readouts.texts);
 
     // Positioning data of GPS-equipped files.
     const std::optional<GpsPosition> gps = GpsPositionOf(m_rec);

@@ -22,10 +22,17 @@
 #include "view/ViewImages.h"
 
 #include <QImage>
+#include <array>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <vector>
 
+class QUndoStack;
+
 namespace rebar {
+
+struct DetectionRun;
 
 // What the window wants to hear while a file loads: kindKnown once the file kind is known (the
 // progress dialog shows from here on), progress percentages, and turns to let events run; and
@@ -50,7 +57,24 @@ struct DocumentState {
     int32_t MarkerToDelete = 0;
     int32_t LastPeakColumn = 0;
     int32_t LastPeakSample = 0;
-    int32_t CurrentMarker = 0; // 730: the marker last added or chosen, 0 none
+    // The number of the marker most recently added (730: list index + 1; 940: group x 100 +
+    // slot), 0 for none.
+    int32_t CurrentMarker = 0;
+};
+
+// What a marker command can change, kept before and after it for undo and redo: the markers of
+// both families, the mark group shown, the current marker, and the permittivity that a
+// back-calculation or a fitted detection sets.
+struct MarkerState {
+    std::vector<Marker730> Markers730;
+    std::array<std::array<Mark940, MarksPerGroup940 + 1>, MarkGroups940> Marks940{};
+    int16_t MarkerGroup = 0;
+    int32_t CurrentMarker = 0;
+    double Permittivity = 0;
+    int32_t PermittivityPreset = 0;
+    float SavedPermittivity = 0;
+    int PermittivityMark = -1;
+    bool operator==(const MarkerState& o) const;
 };
 
 // The check marks and enabled states of a view's menus (the item index checked in each group,
@@ -110,7 +134,10 @@ struct SaveAsProposal {
 
 class MeasurementDocument {
 public:
-    MeasurementDocument() = default;
+    MeasurementDocument();
+    ~MeasurementDocument();
+    MeasurementDocument(const MeasurementDocument&) = delete;
+    MeasurementDocument& operator=(const MeasurementDocument&) = delete;
 
     // Opens path: a new record with the creation defaults, the kind detection and the reader,
     // the display defaults of the settings, the full refresh and the colour bar. On failure the
@@ -185,6 +212,51 @@ public:
     // The value (er x 10) the permittivity dialog opens with.
     int PermittivityDialogValue() const;
 
+    // ---- Marker editing (MeasurementDocumentMarkers.cpp) ----
+    // Each command that changes markers is one step of the document's undo history, refreshes
+    // the marker list, the overlay and the readouts, and marks the record modified.
+    CommandResult AddMarkerCommand(int = 0); // at the cursor (B-mode edit item 0, Shift+M)
+    // Whether the marker list holds a marker line (delete and the list commands need one).
+    bool HasMarkerLines() const { return !m_markerList.lines.isEmpty(); }
+    // The number of the last marker line, 999 when the list holds none.
+    int LastListNumber() const;
+    // Deletes the markers that the delete input text names ("ALL", k, a+b+c, a-b).
+    CommandResult DeleteMarkers(const QString& text);
+    // The text a delete without the input box uses, the marker last added; clears
+    // DeleteWithoutPrompt.
+    QString DeleteTextWithoutPrompt();
+    // Shift+L and Shift+S: the cursor onto the strongest echo of its trace, or of its
+    // neighbourhood; Shift+P snaps and adds a marker.
+    CommandResult PeakSearchCommand(int = 0);
+    CommandResult SnapCommand(int = 0);
+    CommandResult SnapAndAddCommand(int = 0);
+    // The marker list's commands (Menu11 / Menu13): 0 delete the marker of line selectedLine
+    // (1 = the first marker line), 1 compact, 2 sort ascending, 3 sort descending.
+    CommandResult MarkerListCommand(int item, int selectedLine);
+    // A click on marker line `line`: the cursor moves onto the marker and the viewport scrolls
+    // to it when it lies out of sight (lastScrollValue: the value last shown).
+    CommandResult ClickMarkerLine(int line, Viewport& v, int lastScrollValue);
+    // Writes a detection run (Detection.h) into the markers: the markers it replaces go, its
+    // markers come, and for the fitted detector with setPermittivity its permittivity estimate
+    // becomes the view's permittivity; the 940 view then shows the run's group.
+    CommandResult ApplyDetectionRun(const DetectionRun& run, bool setPermittivity);
+    // The permittivity at which the depth table gives depthMm at the cursor's row.
+    CommandResult BackCalculateCommand(double depthMm);
+
+    // Undo and redo of the marker commands (without limit over the document's life).
+    CommandResult UndoCommand(int = 0);
+    CommandResult RedoCommand(int = 0);
+    bool canUndo() const;
+    bool canRedo() const;
+    MarkerState markerState() const;
+
+    // ---- Window options, notes and comments ----
+    // The half-wave choice of the window options: when it differs from AModeSet, the
+    // processing line moves to the cursor's trace and the view is processed again.
+    CommandResult HalfWaveCommand(int choice);
+    CommandResult SetNote(const QString& note);
+    CommandResult SetComment(const std::array<QString, 4>& texts, int direction);
+
     // ---- Saving ----
     // Save (menu2 item 2): writes an RDD or ZVX file in place; nothing for other kinds.
     CommandResult SaveCommand();
@@ -200,6 +272,14 @@ private:
     CursorScene sceneIn(const Viewport& v) const;
     CursorMove takeMove(const CursorScene& s, Viewport& v, CursorMove m);
     bool writeRecord(const QString& path, CommandResult& result);
+    // Marker commands: the list and overlay redrawn (false when either fails), and one undo
+    // step from `before` to the state now when something changed.
+    bool redrawMarkers(CommandResult& result);
+    void recordStep(const MarkerState& before, const QString& text);
+    void restoreMarkerState(const MarkerState& s);
+    CommandResult showRestored();
+    bool placeCursor(int column, int row);
+    friend class MarkerStep;
 
     DocumentContext m_ctx;
     int16_t m_maxTraces = 6000;
@@ -213,6 +293,14 @@ private:
     Readouts m_readouts;
     ProgressFn m_progress; // set while a file loads
     RefreshSteps m_shown;
+    std::unique_ptr<QUndoStack> m_undo;
+    // The figures of a clicked marker line, shown in the readouts while the cursor stays on
+    // the marker's column and row.
+    struct LineFigures {
+        int column = 0, row = 0;
+        QString distance, depth;
+    };
+    std::optional<LineFigures> m_lineFigures;
 };
 
 } // namespace rebar

@@ -19,6 +19,9 @@ bool only940(const D& d) {
 bool never(const D&) {
     return false;
 }
+bool markerLines(const D& d) {
+    return d.HasMarkerLines();
+}
 
 class TableBuilder {
 public:
@@ -105,6 +108,33 @@ void fileMenu(TableBuilder& t) {
     }
 }
 
+// The marker list's commands: in the menu bar (Menu13 in Menu1 item 8) and as the list's popup
+// (Menu11), on the list's selected line.
+void markerListMenu(TableBuilder& t, const QString& parent, const QString& array) {
+    static const char* listEdit[] = {"削除", "整列", "昇順", "降順"};
+    for (int i = 0; i < 4; ++i) {
+        ViewCommand& c = t.item(parent, array, i, u(listEdit[i]), 101 + i);
+        c.window = WindowCommand::MarkerList;
+        c.enabled = markerLines;
+    }
+}
+
+// Undo and redo of the marker commands.
+void editMenu(TableBuilder& t) {
+    t.menu(ViewCommand::TopMenu, 15, QStringLiteral("Menu1_15"), "編集", 278);
+    ViewCommand& undo =
+        t.item(QStringLiteral("Menu1_15"), QStringLiteral("MenuEdit"), 0, u("元に戻す"), 279);
+    undo.run = &D::UndoCommand;
+    undo.enabled = [](const D& d) { return d.canUndo(); };
+    undo.shortcuts = {QKeySequence(Qt::CTRL | Qt::Key_Z)};
+    ViewCommand& redo =
+        t.item(QStringLiteral("Menu1_15"), QStringLiteral("MenuEdit"), 1, u("やり直し"), 280);
+    redo.run = &D::RedoCommand;
+    redo.enabled = [](const D& d) { return d.canRedo(); };
+    redo.shortcuts = {QKeySequence(Qt::CTRL | Qt::Key_Y),
+                      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)};
+}
+
 void displayMenus(TableBuilder& t) {
     QStringList steps;
     static const char* band[] = {"-2", "-1", "auto", "+1", "+2", "+3", "+4"};
@@ -149,9 +179,7 @@ void displayMenus(TableBuilder& t) {
 
     t.group(QStringLiteral("Menu1_7"), QStringLiteral("Menu6"), texts({"正方向", "逆方向"}), 58,
             &D::DirectionCommand, MARK(Direction));
-    static const char* listEdit[] = {"削除", "整列", "昇順", "降順"};
-    for (int i = 0; i < 4; ++i)
-        t.item(QStringLiteral("Menu1_8"), QStringLiteral("Menu13"), i, u(listEdit[i]), 101 + i);
+    markerListMenu(t, QStringLiteral("Menu1_8"), QStringLiteral("Menu13"));
 }
 
 // The B-mode edit menu: in the menu bar (Menu14 in Menu1 item 9) and over the radargram
@@ -176,12 +204,22 @@ void bmodeMenu(TableBuilder& t, const QString& parent, const QString& array,
                 };
             }
         } else if (i == 3 && !popup) {
+            // From the start, from the end, and the fitted detector.
             const QString detect = QStringLiteral("Menu19_0");
             t.submenu(parent, array, 3, detect, items[3], 71);
-            t.item(detect, detect, 0, u("初めから"), 90);
-            t.item(detect, detect, 1, u("終わりから"), 91);
+            static const char* modes[] = {"初めから", "終わりから", "フィット検出"};
+            for (int m = 0; m < 3; ++m)
+                t.item(detect, detect, m, u(modes[m]), 90 + m).window = WindowCommand::Detect;
         } else {
             ViewCommand& c = t.item(parent, array, i, u(items[i]), 68 + i);
+            if (i == 0)
+                c.run = &D::AddMarkerCommand;
+            if (i == 1) {
+                c.window = WindowCommand::DeleteMarkers;
+                c.enabled = markerLines; // the list holds a marker line
+            }
+            if (i == 12)
+                c.window = WindowCommand::BackCalculate;
             if (i >= 4 && i <= 11) {
                 c.checkable = true;
                 c.run = &D::ProcessingCommand;
@@ -206,6 +244,10 @@ void windowMenus(TableBuilder& t) {
             t.item(QStringLiteral("Menu1_10"), QStringLiteral("Menu7"), i, u(settings[i]), 60 + i);
         if (i == 0)
             c.host = &ViewHost::ShowInitialSettings;
+        if (i == 1)
+            c.window = WindowCommand::WindowOptions;
+        if (i == 2)
+            c.window = WindowCommand::Comment;
         if (i == 2) // comments exist in text data, RDD and four-channel ZVX files
             c.visible = [](const D& d) {
                 const int k = d.record().FileKind;
@@ -235,16 +277,21 @@ std::vector<ViewCommand> buildTable() {
         "ファイル",   "感度",       "階調方式", "深度校正",         "表示レンジ",
         "かぶり倍率", "表示単位",   "方向",     "マーカリスト編集", "Bモード編集",
         "設定",       "ウィンドウ", "ヘルプ"};
-    for (int i = 0; i < 13; ++i)
+    for (int i = 0; i < 13; ++i) {
         t.menu(ViewCommand::TopMenu, i, QStringLiteral("Menu1_%1").arg(i), top[i], i,
                i == 1 ? [](const D& d) { return d.marks().SensitivityEnabled; }
                       : ViewCommand::StateFn(nullptr));
+        if (i == 0)
+            editMenu(t); // the edit menu follows the file menu
+    }
     fileMenu(t);
     displayMenus(t);
     bmodeMenu(t, QStringLiteral("Menu1_9"), QStringLiteral("Menu14"), QStringLiteral("Menu18_0"));
     windowMenus(t);
     t.menu(ViewCommand::Popup, 13, QStringLiteral("Menu10"), "", -1);
     bmodeMenu(t, QStringLiteral("Menu10"), QStringLiteral("Menu10"), QStringLiteral("Menu17_0"));
+    t.menu(ViewCommand::Popup, 14, QStringLiteral("Menu11"), "マーカリスト編集", 8);
+    markerListMenu(t, QStringLiteral("Menu11"), QStringLiteral("Menu11"));
     return std::move(t.rows);
 }
 

@@ -7,6 +7,8 @@
 
 #include "view/CommandResult.h"
 
+#include <QKeySequence>
+#include <QList>
 #include <QString>
 #include <optional>
 #include <vector>
@@ -29,6 +31,12 @@ enum class WindowCommand {
     ScreenPrint,        // Menu21_0 item 0
     DataPrint,          // Menu21_0 item 1: the composed picture on A4 landscape
     ConvertOpenViews,   // menu2 item 9: every open view into one folder
+    DeleteMarkers,      // Menu10 / Menu14 item 1: the delete input box
+    MarkerList,         // Menu11 / Menu13: the list's commands on its selected line
+    Detect,             // Menu19_0: automatic detection from the start (0), the end (1), fitted (2)
+    BackCalculate,      // Menu10 / Menu14 item 12: the depth input box
+    WindowOptions,      // Menu7 item 1: the window-options dialog
+    Comment,            // Menu7 item 2: the comment dialog
 };
 
 struct ViewCommand {
@@ -58,6 +66,7 @@ struct ViewCommand {
     MarkFn checked = nullptr;  // null: the mark has another owner (or none)
     StateFn visible = nullptr; // null: always shown
     StateFn enabled = nullptr; // null: enabled when something is built behind it
+    QList<QKeySequence> shortcuts;
 
     QString name() const { return array + QLatin1Char('_') + QString::number(index); }
     // An item runs something; a submenu holds an item that does; menus always count.
