@@ -120,8 +120,10 @@ void WriteDetectedMarkers(MeasurementRecord& rec, int group,
             return;
         auto& marks = rec.Marks940[static_cast<size_t>(group)];
         const size_t n = std::min(apexes.size(), static_cast<size_t>(MarksPerGroup940));
+        // X keeps the trace counted from 0, as a mark added by hand does, so that the mark
+        // shows on the apex's own trace.
         for (size_t r = 0; r < n; ++r)
-            marks[r + 1] = {FlagTrue, apexes[r].x, apexes[r].y};
+            marks[r + 1] = {FlagTrue, apexes[r].x - 1, apexes[r].y};
     } else {
         rec.Markers730.clear();
         for (const DetectedApex& a : apexes)

@@ -77,8 +77,9 @@ bool ApplyDetection(MeasurementRecord& rec, const DetectionRun& run);
 
 // The markers a detection replaces, removed.
 void RemoveDetectedMarkers(MeasurementRecord& rec, int group);
-// Detected apexes as markers: 730 family, the list becomes exactly these entries {trace - 1,
-// row}; 940 family, slots 1.. of the group in order {in use, trace, row}, at most 99.
+// Detected apexes as markers, the trace counted from 0 in both families: 730 family, the list
+// becomes exactly these entries {trace - 1, row}; 940 family, slots 1.. of the group in order
+// {in use, trace - 1, row}, at most 99.
 void WriteDetectedMarkers(MeasurementRecord& rec, int group,
                           const std::vector<DetectedApex>& apexes);
 

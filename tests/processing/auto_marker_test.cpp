@@ -292,7 +292,7 @@ TEST(DetectionRun, WritesTheMarkersOfEachFamilyTheirWay) {
     for (int k = 0; k < 3; ++k) {
         const Mark940& m = r940->Marks940[2][static_cast<size_t>(k + 1)];
         EXPECT_EQ(m.InUse, FlagTrue);
-        EXPECT_EQ(m.X, b.markers[static_cast<size_t>(k)].x);
+        EXPECT_EQ(m.X, b.markers[static_cast<size_t>(k)].x - 1); // the trace counted from 0
         EXPECT_EQ(m.Y, b.markers[static_cast<size_t>(k)].y);
     }
     EXPECT_EQ(r940->Marks940[2][4].InUse, 0);

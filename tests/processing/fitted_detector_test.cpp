@@ -82,7 +82,7 @@ TEST(FittedDetector, MarkersOfAFittedRunAreTheBarsApexes) {
     for (int k = 0; k < 3; ++k) {
         const Mark940& m = rec->Marks940[1][static_cast<size_t>(k + 1)];
         EXPECT_EQ(m.InUse, FlagTrue);
-        EXPECT_EQ(m.X, run.fit.bars[static_cast<size_t>(k)].apex.x);
+        EXPECT_EQ(m.X, run.fit.bars[static_cast<size_t>(k)].apex.x - 1);
         EXPECT_EQ(m.Y, run.fit.bars[static_cast<size_t>(k)].apex.y);
     }
 }
