@@ -71,7 +71,7 @@ public:
     bool anotherInstanceRunning() override { return otherInstance; }
     bool openUrl(const QString& url) override {
         openedUrls << url;
-        return true;
+        return !browserFails;
     }
     QString tempFolder() override;
     PrintOutcome printPicture(const PrintJob& job) override;
@@ -90,6 +90,7 @@ public:
     std::deque<PrintOutcome> printAnswers; // none left: printed
     bool clipboardFails = false;
     bool otherInstance = false;
+    bool browserFails = false; // openUrl answers that no browser took the address
     bool echoToStderr = false;
     QString temp;
 

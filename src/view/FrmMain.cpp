@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 
 namespace rebar {
@@ -64,6 +65,7 @@ void FrmMain::buildControls() {
             PlaceCursor(p.x(), p.y());
     });
     connect(m_picb, &PictureBoxWidget::keyPressed, this, &FrmMain::CursorKey);
+    connectMarkerEditing();
 
     // The cross over the radargram takes the contrasting colour of every pixel it covers; the
     // line over the A-mode trace its colour from the gradation.
@@ -82,6 +84,9 @@ void FrmMain::LoadView() {
     m_state.Options = WindowOptions{};
     ApplyViewCaptions();
     m_state.Geometry.setScreen(logicalDpiX());
+    m_limiter = std::make_unique<CLimitForm>(screen() ? screen()->size() : QSize(1920, 1080),
+                                             m_state.Geometry.TwipsPerPixelX,
+                                             m_state.Geometry.TwipsPerPixelY);
     m_state.Geometry.PictureWidth = ViewGeometry::LoadPictureWidth;
     m_state.Geometry.MinPictureWidth = ViewGeometry::MinimumPictureWidth;
     m_state.Rendered = 0;

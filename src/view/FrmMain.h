@@ -5,6 +5,7 @@
 // document answers. It holds no algorithm itself.
 
 #include "platform/Platform.h"
+#include "view/CLimitForm.h"
 #include "view/MeasurementDocument.h"
 #include "view/ViewCommandTable.h"
 #include "view/ViewState.h"
@@ -13,6 +14,7 @@
 #include <QImage>
 #include <QWidget>
 #include <array>
+#include <memory>
 #include <vector>
 
 class QAction;
@@ -97,6 +99,13 @@ public:
     void ConvertOpenViewsCommand();
     // The view's export picture: what the last composition, copy or print drew.
     const QImage& pics() const { return m_pics; }
+    // The nine window options (the window-options dialog's OK).
+    void SetDispSet(const WindowOptions& options) { m_state.Options = options; }
+    // The view's size limiter (created at load).
+    const CLimitForm& sizeLimiter() const { return *m_limiter; }
+    // Keeps a window in front of all others without moving it, and back.
+    static void SetWindowTop(QWidget* window);
+    static void CancelWindowTop(QWidget* window);
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -107,6 +116,15 @@ private:
     void buildMenus();
     void SyncMenuStates();
     void PermittivityDialog();
+    void WindowOptionsCommand();
+    void CommentCommand();
+    // Marker editing over the radargram and the marker list (FrmMainMarkers.cpp)
+    void connectMarkerEditing();
+    void PicbKeyReleased(int key, Qt::KeyboardModifiers modifiers);
+    void ShowBModePopup(QPoint globalPos);
+    void MarkerListReleased(Qt::MouseButton button, int line, QPoint globalPos);
+    void ShowListPopup(QPoint globalPos);
+    void RunWindowCommand(const ViewCommand& c);
     void FailOpen(const OpenResult& why);
     void LoadView();
     void UpdateWindowCaption();
@@ -126,6 +144,7 @@ private:
     bool ShowImage(int v);
     void OnScroll(int value);
     void ApplyFixedHeight();
+    void ApplyLimits();
     void setWindowWidth(int w);
     void setWindowHeight(int h);
     QWidget* frameWindow();
@@ -139,6 +158,7 @@ private:
     QImage m_pics;
     ViewState m_state;
     ScrollRange m_range;
+    std::unique_ptr<CLimitForm> m_limiter;
 
     // Controls
     InfoPanelWidget* m_panel = nullptr;

@@ -194,7 +194,8 @@ void FrmMain::HandleResize() {
     if (out.clamped) {
         window->resize(out.windowWidth, window->height());
         m_picb->resize(out.pictureWidth, m_picb->height());
-        window->setMinimumWidth(out.windowWidth);
+        m_limiter->setMinWidth(out.windowWidth * m_state.Geometry.TwipsPerPixelX);
+        ApplyLimits();
     } else {
         m_picb->resize(out.pictureWidth, m_picb->height());
         applyScrollRange(out.range);
@@ -227,9 +228,30 @@ void FrmMain::ApplyFixedHeight() {
     const int h1 = m_hsc->y() + m_hsc->height() + n + m_state.Geometry.twipsY(120);
     const int h2 = m_panel->statisticsBottom() + n + m_state.Geometry.twipsY(120);
     const int h = h2 < h1 ? h1 : h2;
-    window->setMinimumHeight(h);
-    window->setMaximumHeight(h);
+    m_limiter->setMinHeight(h * m_state.Geometry.TwipsPerPixelY);
+    m_limiter->setMaxHeight(h * m_state.Geometry.TwipsPerPixelY);
+    ApplyLimits();
     window->resize(window->width(), h);
+}
+
+// The size limiter's answer, applied to the window: the user cannot drag it smaller than the
+// minimum or taller than the maximum. The maximum width (the screen's) is left to the window
+// system, which keeps windows on the screen anyway.
+void FrmMain::ApplyLimits() {
+    QWidget* window = frameWindow();
+    window->setMinimumWidth(m_limiter->MinWidth());
+    window->setMinimumHeight(m_limiter->MinHeight());
+    window->setMaximumHeight(m_limiter->MaxHeight());
+}
+
+void FrmMain::SetWindowTop(QWidget* window) {
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    window->show();
+}
+
+void FrmMain::CancelWindowTop(QWidget* window) {
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, false);
+    window->show();
 }
 
 // ---- Cursor -----------------------------------------------------------------------------------

@@ -8,6 +8,8 @@
 #include "view/InfoPanelWidget.h"
 #include "view/ViewHost.h"
 #include "view/frmDielectric.h"
+#include "view/frmNote.h"
+#include "view/frmWindowOption.h"
 
 #include <QAction>
 #include <QKeySequence>
@@ -59,6 +61,7 @@ void FrmMain::buildMenus() {
         case ViewCommand::Item:
             action = m_menus.value(c.parent)->addAction(c.design);
             action->setCheckable(c.checkable);
+            action->setShortcuts(c.shortcuts);
             break;
         }
         if (menu) {
@@ -170,7 +173,34 @@ void FrmMain::RunCommand(const ViewCommand& c) {
             m_host->ToggleSynchronise(action->isChecked());
         else
             action->setChecked(!action->isChecked());
+    } else {
+        RunWindowCommand(c);
     }
+}
+
+// Menu7 item 1: the window options; whichever button closes the dialog, the view is laid out
+// again, and a new half-wave choice reprocesses it.
+void FrmMain::WindowOptionsCommand() {
+    frmWindowOption dlg(this, m_state.Options, m_tag);
+    platform().runDialog(dlg);
+    if (dlg.accepted())
+        SetDispSet(dlg.options());
+    Relayout();
+    ShowReadouts();
+    Show(m_doc.HalfWaveCommand(m_state.Options.AModeSetChoice));
+}
+
+// Menu7 item 2: the note of a 730-family file, or the comments of a ZVX file of kind 10.
+void FrmMain::CommentCommand() {
+    frmNote dlg(this, m_doc.record());
+    platform().runDialog(dlg);
+    if (!dlg.saved())
+        return;
+    const int k = dlg.fileKind();
+    if (k == KindText730 || k == KindRdd)
+        Show(m_doc.SetNote(dlg.note()));
+    else if (k == KindZvx4)
+        Show(m_doc.SetComment(dlg.comments(), dlg.direction()));
 }
 
 // Menu5 item 8: the dialog opens at the view's permittivity (8.0 after the time axis); its

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QStyle>
+#include <QMouseEvent>
 
 namespace rebar {
 
@@ -42,6 +43,9 @@ InfoPanelWidget::InfoPanelWidget(QWidget* view) : QWidget(view) {
     m_lblGPSDate = label(QStringLiteral("lbl_GPSDate"));
     m_lblLocation = label(QStringLiteral("lbl_Location"));
     m_lblLocation->setText(QString::fromUtf8("測定場所"));
+    m_lblLocation->setCursor(Qt::PointingHandCursor);
+    m_lblLocation->installEventFilter(this);
+    m_mklist->viewport()->installEventFilter(this);
     for (size_t i = 0; i < m_lblMaker.size(); ++i)
         m_lblMaker[i] = label(QStringLiteral("lblMaker_%1").arg(i));
 }
@@ -229,6 +233,24 @@ void InfoPanelWidget::setReadoutToolTips(bool japanese) {
         l->setToolTip(depth);
     for (QLabel* l : m_lblYuudenritu)
         l->setToolTip(er);
+}
+
+bool InfoPanelWidget::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::MouseButtonRelease) {
+        auto* me = static_cast<QMouseEvent*>(e);
+        if (watched == m_mklist->viewport()) {
+            const QListWidgetItem* item = m_mklist->itemAt(me->position().toPoint());
+            emit markerListReleased(me->button(), item ? m_mklist->row(item) : -1,
+                                    me->globalPosition().toPoint());
+        } else if (watched == m_lblLocation && me->button() == Qt::LeftButton) {
+            emit locationClicked();
+        }
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+int InfoPanelWidget::selectedLine() const {
+    return m_mklist->currentRow();
 }
 
 int InfoPanelWidget::statisticsBottom() const {

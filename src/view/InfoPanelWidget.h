@@ -42,6 +42,17 @@ public:
     int statisticsBottom() const;
     // Tooltips that say what each cursor readout shows.
     void setReadoutToolTips(bool japanese);
+    // The selected line of the marker list (0 the header, -1 none).
+    int selectedLine() const;
+
+signals:
+    // A mouse button released over the marker list, on line `line` (-1 below the lines).
+    void markerListReleased(Qt::MouseButton button, int line, QPoint globalPos);
+    // A click on the map link lbl_Location.
+    void locationClicked();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     static constexpr int ListFontPixels = 12;

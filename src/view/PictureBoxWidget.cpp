@@ -67,4 +67,9 @@ void PictureBoxWidget::keyPressEvent(QKeyEvent* e) {
     emit keyPressed(e->key(), e->modifiers());
 }
 
+void PictureBoxWidget::keyReleaseEvent(QKeyEvent* e) {
+    if (!e->isAutoRepeat())
+        emit keyReleased(e->key(), e->modifiers());
+}
+
 } // namespace rebar

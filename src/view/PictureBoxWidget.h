@@ -27,6 +27,7 @@ signals:
     void mouseMoved(Qt::MouseButtons buttons, QPoint pos);
     void mouseReleased(Qt::MouseButton button, QPoint pos);
     void keyPressed(int key, Qt::KeyboardModifiers modifiers);
+    void keyReleased(int key, Qt::KeyboardModifiers modifiers);
     void contextMenuWanted(QPoint globalPos);
 
 protected:
@@ -36,6 +37,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
 
 private:
     // Keeps the bitmap at the widget's size (also while hidden, when Qt defers resize events),

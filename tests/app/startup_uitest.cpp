@@ -90,7 +90,9 @@ TEST_F(MainFrame, ActiveViewOwnsTheMenuBarAndTheFrameCaptionsComeFromTheLanguage
     // The menu captions carry their access keys.
     EXPECT_EQ(frame->menuBar()->actions()[0]->text(), WithMnemonic(caption(0), QLatin1Char('F')));
     frame->OpenFiles({rdd("A.RDD")});
-    EXPECT_EQ(frame->menuBar()->actions().size(), 13);
+    // The thirteen menus of a view and the edit menu after the file menu.
+    EXPECT_EQ(frame->menuBar()->actions().size(), 14);
+    EXPECT_EQ(frame->menuBar()->actions()[1]->menu()->objectName(), QStringLiteral("Menu1_15"));
     FrmMain* v = view(0);
     EXPECT_EQ(v->menuItem("Menu3", 0)->text(), caption(23));
     EXPECT_FALSE(v->menuItem("Menu3", 5)->isVisible()); // the 730 family has 5 steps a band

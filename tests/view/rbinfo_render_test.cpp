@@ -1,5 +1,6 @@
-// rbinfo --render: the whole radargram of a document, written without any window, is the
-// picture the document builds with the settings of SystemData and the overrides given.
+// rbinfo --render and --markers: the whole radargram of a document and its marker list, written
+// without any window, are what the document builds with the settings of SystemData and the
+// overrides given.
 
 #include "view/DocumentFixtures.h"
 
@@ -11,11 +12,13 @@ using namespace rebar::test;
 
 namespace {
 
-int rbinfo(const QStringList& args) {
+int rbinfo(const QStringList& args, QString* out = nullptr) {
     QProcess p;
     p.start(binDir() + QStringLiteral("/rbinfo"), args);
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
         return -1;
+    if (out)
+        *out = QString::fromUtf8(p.readAllStandardOutput());
     return p.exitCode();
 }
 
@@ -60,4 +63,33 @@ TEST_F(RbinfoRender, RefusesWhatItCannotRender) {
                       QStringLiteral("NoSuchKey=1"), good}),
               2);
     EXPECT_FALSE(QFile::exists(png));
+}
+
+TEST_F(RbinfoRender, MarkersPrintsTheListAndTheStatisticsAsTheViewShowsThem) {
+    const QString file = write(QStringLiteral("DECK.ZVX"), scangen::Format::Zvx, scene());
+    const QStringList overrides = {QStringLiteral("Unit940=0"), QStringLiteral("DepthUnit940=mm")};
+    QStringList args = {QStringLiteral("--markers"), QStringLiteral("--group"),
+                        QStringLiteral("1")};
+    for (const QString& o : overrides)
+        args << QStringLiteral("--setting") << o;
+    QString out;
+    ASSERT_EQ(rbinfo(args << file, &out), 0);
+    QString error;
+    ASSERT_TRUE(ReadSettings(settings, settingsFilePath(), nullptr, &error));
+    for (const QString& o : overrides)
+        ASSERT_TRUE(ApplySetting(settings, o.section('=', 0, 0), o.section('=', 1), &error))
+            << error.toStdString();
+    auto doc = open(file);
+    doc->MarkerGroupCommand(1);
+    const MarkerListContent& list = doc->markerList();
+    ASSERT_EQ(list.lines.size(), 1); // the scene's second bar, in group 1
+    const QStringList lines = out.split(QLatin1Char('\n'));
+    EXPECT_EQ(lines.value(0), QStringLiteral("# ") + file);
+    EXPECT_EQ(lines.value(1), list.header);
+    EXPECT_EQ(lines.value(2), list.lines[0].text);
+    EXPECT_TRUE(lines.value(2).startsWith(QStringLiteral(" 101")));
+    EXPECT_TRUE(lines.value(2).contains(QStringLiteral("mm")));
+    EXPECT_EQ(lines.value(3), japanese().Captions[109] + QLatin1Char('\t') + QStringLiteral("1"));
+    EXPECT_EQ(lines.value(5), japanese().Captions[106] + QLatin1Char('\t') + list.labels[4] +
+                                  QLatin1Char('\t') + list.labels[7]);
 }

@@ -256,12 +256,12 @@ TEST_F(ViewCommands, AutomaticSensitivityOfThe940FamilyLocksSensitivityAndPeak) 
     EXPECT_EQ(r.AutoGainReady, 1);
     EXPECT_FALSE(v->menuItem("Menu14", 11)->isEnabled());
     EXPECT_FALSE(v->menuItem("Menu14", 11)->isChecked());
-    EXPECT_FALSE(v->topMenus()[1]->menuAction()->isEnabled());
+    EXPECT_FALSE(v->findChild<QMenu*>("Menu1_1")->menuAction()->isEnabled());
     EXPECT_TRUE(v->menuItem("Menu10", 10)->isChecked());
     EXPECT_NE(picture(v), before);
     v->menuItem("Menu14", 4)->trigger(); // the plain picture frees them again; the peak stays off
     EXPECT_TRUE(v->menuItem("Menu14", 11)->isEnabled());
-    EXPECT_TRUE(v->topMenus()[1]->menuAction()->isEnabled());
+    EXPECT_TRUE(v->findChild<QMenu*>("Menu1_1")->menuAction()->isEnabled());
     EXPECT_EQ(r.PeakFlag, 0);
     EXPECT_TRUE(ui.messages.isEmpty());
 }
