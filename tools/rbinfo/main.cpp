@@ -39,6 +39,7 @@ const char* const Usage =
     "              [--backcalc ROW:DEPTH_MM]... [--channel N] [--pitch MM] FILE...\n"
     "       rbinfo --render OUT.png [--setting Key=Value]... FILE\n"
     "       rbinfo --compliance [--setting Key=Value]... FILE...\n"
+    "       rbinfo --markers [--group G] [--setting Key=Value]... FILE...\n"
     "\n"
     "Reads each measurement file (RDD, VXD, ZVX, text measurement data, or a DZT file imported\n"
     "into a 730-family record) the way the program opens it and prints what the reader put\n"
@@ -85,8 +86,15 @@ const char* const Usage =
     "                         whole radargram to OUT.png: every image column (one per trace, one\n"
     "                         per two traces in the wide ranges), the distance strip and the\n"
     "                         markers, as the view shows them scrolled across; prints the path\n"
-    "  --setting Key=Value    with --render or --compliance: override a key of Default.ini\n"
-    "                         (repeatable)\n"
+    "  --setting Key=Value    with --render, --markers or --compliance: override a key of\n"
+    "                         Default.ini (repeatable)\n"
+    "\n"
+    "  --markers              open each FILE as the program opens it and print its marker list\n"
+    "                         and statistics as the view shows them: a line \"# FILE\", the\n"
+    "                         list's header and marker lines, then the statistics labels row\n"
+    "                         by row, separated by tabs (count; headings; average, minimum and\n"
+    "                         maximum of depth and pitch); --group G lists 940 mark group G\n"
+    "\n"
     "  --compliance           open each FILE as the program opens it and print the cover\n"
     "                         compliance of its listed markers as one JSON object per line:\n"
     "                         settings (FILE.cover.ini beside the file, or the [Compliance]\n"
@@ -535,13 +543,29 @@ bool applyOverrides(Settings& s, const QStringList& overrides, QString* error) {
     return true;
 }
 
-// The program-wide data a document opens with: Default.ini (with --setting overrides), the
-// language file and the calibration tables of SystemData.
-struct ProgramData {
+// The settings (with overrides), language and tables of SystemData, as the program reads them.
+struct ProgramState {
     Settings settings;
     LanguageTables language;
     CalibrationTables tables;
-    DocumentContext context() {
+
+    bool read(const QStringList& overrides) {
+        QString error;
+        std::vector<IgnoredSetting> ignored;
+        if (!ReadSettings(settings, settingsFilePath(), &ignored, &error) ||
+            !applyOverrides(settings, overrides, &error) ||
+            !ReadLanguage(language, languageFilePath(settings.Language), &error) ||
+            !LoadCalibrationTables(tables, systemDataDir(), &error)) {
+            std::fprintf(stderr, "rbinfo: %s\n", error.toUtf8().constData());
+            return false;
+        }
+        if (!ignored.empty())
+            std::fprintf(
+                stderr, "rbinfo: %s\n",
+                IgnoredSettingsMessage(ignored, QStringLiteral("EN")).toUtf8().constData());
+        return true;
+    }
+    DocumentContext context() const {
         DocumentContext ctx;
         ctx.settings = &settings;
         ctx.language = &language;
@@ -550,42 +574,24 @@ struct ProgramData {
     }
 };
 
-bool loadProgramData(ProgramData& p, const QStringList& overrides) {
-    QString error;
-    std::vector<IgnoredSetting> ignored;
-    if (!ReadSettings(p.settings, settingsFilePath(), &ignored, &error) ||
-        !applyOverrides(p.settings, overrides, &error) ||
-        !ReadLanguage(p.language, languageFilePath(p.settings.Language), &error) ||
-        !LoadCalibrationTables(p.tables, systemDataDir(), &error)) {
-        std::fprintf(stderr, "rbinfo: %s\n", error.toUtf8().constData());
-        return false;
-    }
-    if (!ignored.empty())
-        std::fprintf(stderr, "rbinfo: %s\n",
-                     IgnoredSettingsMessage(ignored, QStringLiteral("EN")).toUtf8().constData());
-    return true;
-}
-
-// Opens path as the program opens it; false (with the reason on standard error) when it fails.
-bool openDocument(MeasurementDocument& doc, ProgramData& p, const QString& path) {
-    const OpenResult opened = doc.Open(path, p.context());
-    if (!opened) {
+// Opens path as a measurement document; tells why on standard error when it cannot.
+bool openDocument(MeasurementDocument& doc, const QString& path, const ProgramState& program) {
+    const OpenResult opened = doc.Open(path, program.context());
+    if (!opened)
         std::fprintf(stderr, "rbinfo: %s: %s%s%s\n", path.toUtf8().constData(),
                      opened.stage.trimmed().toUtf8().constData(), opened.stage.isEmpty() ? "" : " ",
                      opened.reason.toUtf8().constData());
-        return false;
-    }
-    return true;
+    return opened.ok;
 }
 
 // Opens path as a measurement document with the settings, language and tables of SystemData and
 // writes its radargram to out.
 int render(const QString& out, const QStringList& overrides, const QString& path) {
-    ProgramData program;
-    if (!loadProgramData(program, overrides))
+    ProgramState program;
+    if (!program.read(overrides))
         return 2;
     MeasurementDocument doc;
-    if (!openDocument(doc, program, path))
+    if (!openDocument(doc, path, program))
         return 1;
     const QImage picture = doc.RadargramImage();
     const QString file = QFileInfo(out).absoluteFilePath();
@@ -600,13 +606,13 @@ int render(const QString& out, const QStringList& overrides, const QString& path
 // Opens each file as the program does and prints the cover compliance of its listed markers
 // (the settings of its sidecar, or the defaults of Default.ini) as one JSON object per line.
 int compliance(const QStringList& overrides, const QStringList& files) {
-    ProgramData program;
-    if (!loadProgramData(program, overrides))
+    ProgramState program;
+    if (!program.read(overrides))
         return 2;
     int status = 0;
     for (const QString& path : files) {
         MeasurementDocument doc;
-        if (!openDocument(doc, program, path)) {
+        if (!openDocument(doc, path, program)) {
             status = 1;
             continue;
         }
@@ -629,6 +635,39 @@ int compliance(const QStringList& overrides, const QStringList& files) {
         o.insert(QStringLiteral("sidecar"), sidecar.found);
         std::printf("%s\n", QJsonDocument(o).toJson(QJsonDocument::Compact).constData());
     }
+    return status;
+}
+
+// The marker list and statistics of each file as the view shows them.
+int printMarkerLists(const QStringList& files, const QStringList& overrides, int group) {
+    ProgramState program;
+    if (!program.read(overrides))
+        return 2;
+    const auto& C = program.language.Captions;
+    int status = 0;
+    for (const QString& path : files) {
+        MeasurementDocument doc;
+        if (!openDocument(doc, path, program)) {
+            status = 1;
+            continue;
+        }
+        if (group != 0 && doc.record().is940())
+            doc.MarkerGroupCommand(group);
+        const MarkerListContent& list = doc.markerList();
+        QStringList out{QStringLiteral("# ") + path, list.header};
+        for (const MarkerListLine& line : list.lines)
+            out << line.text;
+        // The statistics labels in the rows the view shows them in.
+        auto label = [&list](size_t i) { return list.labelSet[i] ? list.labels[i] : QString(); };
+        const QChar tab(QLatin1Char('\t'));
+        out << C[109] + tab + label(10);
+        out << tab + label(12) + tab + label(13);
+        for (size_t row = 0; row < 3; ++row)
+            out << C[106 + row] + tab + label(4 + row) + tab + label(7 + row);
+        const QByteArray text = (out.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+        std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
+    }
+    std::fflush(stdout);
     return status;
 }
 
@@ -674,6 +713,7 @@ int main(int argc, char** argv) {
     QString renderTo;
     QStringList overrides;
     bool coverCompliance = false;
+    bool markers = false;
     for (int i = 1; i < argc; ++i) {
         const QString a = QString::fromLocal8Bit(argv[i]);
         if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
@@ -694,116 +734,131 @@ int main(int argc, char** argv) {
         }
         if (a == QLatin1String("--compliance")) {
             coverCompliance = true;
-            continue;
-        }
-        if (a == QLatin1String("--sample")) {
-            SampleRequest q;
-            if (i + 1 >= argc || !parseSample(QString::fromLocal8Bit(argv[++i]), q)) {
-                std::fprintf(stderr, "rbinfo: --sample needs TRACE:SAMPLE\n\n%s", Usage);
+            if (a == QLatin1String("--markers")) {
+                markers = true;
+                continue;
+            }
+            if (a == QLatin1String("--sample")) {
+                SampleRequest q;
+                if (i + 1 >= argc || !parseSample(QString::fromLocal8Bit(argv[++i]), q)) {
+                    std::fprintf(stderr, "rbinfo: --sample needs TRACE:SAMPLE\n\n%s", Usage);
+                    return 2;
+                }
+                requests.push_back(q);
+                continue;
+            }
+            if (a == QLatin1String("--detect")) {
+                DetectionMode m{};
+                if (i + 1 >= argc || !parseMode(QString::fromLocal8Bit(argv[++i]), m)) {
+                    std::fprintf(stderr, "rbinfo: --detect needs start, end or fit\n\n%s", Usage);
+                    return 2;
+                }
+                analyses.detections.push_back(m);
+                continue;
+            }
+            if (a == QLatin1String("--group")) {
+                bool ok = false;
+                if (i + 1 < argc)
+                    analyses.group = QString::fromLocal8Bit(argv[++i]).toInt(&ok);
+                if (!ok || analyses.group < 0 || analyses.group >= MarkGroups940) {
+                    std::fprintf(stderr, "rbinfo: --group needs 0, 1 or 2\n\n%s", Usage);
+                    return 2;
+                }
+                continue;
+            }
+            if (a == QLatin1String("--backcalc")) {
+                BackCalcRequest q;
+                if (i + 1 >= argc || !parseBackCalc(QString::fromLocal8Bit(argv[++i]), q)) {
+                    std::fprintf(stderr, "rbinfo: --backcalc needs ROW:DEPTH_MM\n\n%s", Usage);
+                    return 2;
+                }
+                analyses.backCalcs.push_back(q);
+                continue;
+            }
+            if (a == QLatin1String("--channel") || a == QLatin1String("--pitch")) {
+                const QString v = i + 1 < argc ? QString::fromLocal8Bit(argv[i + 1]) : QString();
+                bool ok = false;
+                if (a == QLatin1String("--channel")) {
+                    dzt.channel = v.toInt(&ok);
+                    ok = ok && dzt.channel >= 1;
+                } else {
+                    dzt.pitchMm = v.toDouble(&ok);
+                    ok = ok && dzt.pitchMm > 0;
+                }
+                if (!ok) {
+                    std::fprintf(stderr, "rbinfo: %s needs a positive number\n\n%s", argv[i],
+                                 Usage);
+                    return 2;
+                }
+                ++i;
+                continue;
+            }
+            if (a.startsWith(QLatin1String("--"))) {
+                std::fprintf(stderr, "rbinfo: unknown option %s\n\n%s", argv[i], Usage);
                 return 2;
             }
-            requests.push_back(q);
-            continue;
+            files << a;
         }
-        if (a == QLatin1String("--detect")) {
-            DetectionMode m{};
-            if (i + 1 >= argc || !parseMode(QString::fromLocal8Bit(argv[++i]), m)) {
-                std::fprintf(stderr, "rbinfo: --detect needs start, end or fit\n\n%s", Usage);
-                return 2;
-            }
-            analyses.detections.push_back(m);
-            continue;
-        }
-        if (a == QLatin1String("--group")) {
-            bool ok = false;
-            if (i + 1 < argc)
-                analyses.group = QString::fromLocal8Bit(argv[++i]).toInt(&ok);
-            if (!ok || analyses.group < 0 || analyses.group >= MarkGroups940) {
-                std::fprintf(stderr, "rbinfo: --group needs 0, 1 or 2\n\n%s", Usage);
-                return 2;
-            }
-            continue;
-        }
-        if (a == QLatin1String("--backcalc")) {
-            BackCalcRequest q;
-            if (i + 1 >= argc || !parseBackCalc(QString::fromLocal8Bit(argv[++i]), q)) {
-                std::fprintf(stderr, "rbinfo: --backcalc needs ROW:DEPTH_MM\n\n%s", Usage);
-                return 2;
-            }
-            analyses.backCalcs.push_back(q);
-            continue;
-        }
-        if (a == QLatin1String("--channel") || a == QLatin1String("--pitch")) {
-            const QString v = i + 1 < argc ? QString::fromLocal8Bit(argv[i + 1]) : QString();
-            bool ok = false;
-            if (a == QLatin1String("--channel")) {
-                dzt.channel = v.toInt(&ok);
-                ok = ok && dzt.channel >= 1;
-            } else {
-                dzt.pitchMm = v.toDouble(&ok);
-                ok = ok && dzt.pitchMm > 0;
-            }
-            if (!ok) {
-                std::fprintf(stderr, "rbinfo: %s needs a positive number\n\n%s", argv[i], Usage);
-                return 2;
-            }
-            ++i;
-            continue;
-        }
-        if (a.startsWith(QLatin1String("--"))) {
-            std::fprintf(stderr, "rbinfo: unknown option %s\n\n%s", argv[i], Usage);
+        if (files.isEmpty()) {
+            std::fputs(Usage, stderr);
             return 2;
         }
-        files << a;
-    }
-    if (files.isEmpty()) {
-        std::fputs(Usage, stderr);
-        return 2;
-    }
-    if (coverCompliance) {
-        if (!renderTo.isEmpty() || !requests.empty() || analyses.any()) {
-            std::fprintf(stderr, "rbinfo: --compliance goes with --setting only\n\n%s", Usage);
-            return 2;
+        if (coverCompliance) {
+            if (!renderTo.isEmpty() || !requests.empty() || analyses.any()) {
+                std::fprintf(stderr, "rbinfo: --compliance goes with --setting only\n\n%s", Usage);
+                return 2;
+            }
+            // Opening a document draws its pictures, whose text needs a GUI application.
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            QGuiApplication app(argc, argv);
+            return compliance(overrides, files);
         }
-        // Opening a document draws its pictures, whose text needs a GUI application.
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        QGuiApplication app(argc, argv);
-        return compliance(overrides, files);
-    }
-    if (!renderTo.isEmpty() || !overrides.isEmpty()) {
-        if (renderTo.isEmpty() || files.size() != 1 || !requests.empty() || analyses.any()) {
-            std::fprintf(stderr, "rbinfo: --render takes one FILE; --setting goes with it\n\n%s",
-                         Usage);
-            return 2;
+        if (markers) {
+            if (!renderTo.isEmpty() || !requests.empty() || analyses.any()) {
+                std::fprintf(stderr, "rbinfo: --markers goes with --group and --setting only\n\n%s",
+                             Usage);
+                return 2;
+            }
+            // The list's captions and figures need no display, but its fonts a GUI application.
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            QGuiApplication app(argc, argv);
+            return printMarkerLists(files, overrides, analyses.group);
         }
-        // Text on the pictures needs fonts, which need a GUI application (no display).
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        QGuiApplication app(argc, argv);
-        return render(renderTo, overrides, files.first());
-    }
+        if (!renderTo.isEmpty() || !overrides.isEmpty()) {
+            if (renderTo.isEmpty() || files.size() != 1 || !requests.empty() || analyses.any()) {
+                std::fprintf(
+                    stderr, "rbinfo: --render takes one FILE; --setting goes with it\n\n%s", Usage);
+                return 2;
+            }
+            // Text on the pictures needs fonts, which need a GUI application (no display).
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            QGuiApplication app(argc, argv);
+            return render(renderTo, overrides, files.first());
+        }
 
-    QCoreApplication app(argc, argv); // SystemData lies beside the program
-    CalibrationTables tables;
-    if (analyses.any()) {
-        QString error;
-        if (!LoadCalibrationTables(tables, systemDataDir(), &error)) {
-            std::fprintf(stderr, "rbinfo: cannot read the calibration tables: %s\n",
-                         qPrintable(error));
-            return 1;
+        QCoreApplication app(argc, argv); // SystemData lies beside the program
+        CalibrationTables tables;
+        if (analyses.any()) {
+            QString error;
+            if (!LoadCalibrationTables(tables, systemDataDir(), &error)) {
+                std::fprintf(stderr, "rbinfo: cannot read the calibration tables: %s\n",
+                             qPrintable(error));
+                return 1;
+            }
         }
-    }
-    analyses.tables = &tables;
+        analyses.tables = &tables;
 
-    int status = 0;
-    for (const QString& path : files) {
-        QByteArray line;
-        if (!describe(path, requests, analyses, dzt, line))
-            status = 1;
-        line += '\n';
-        std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
-        std::fflush(stdout);
+        int status = 0;
+        for (const QString& path : files) {
+            QByteArray line;
+            if (!describe(path, requests, analyses, dzt, line))
+                status = 1;
+            line += '\n';
+            std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
+            std::fflush(stdout);
+        }
+        return status;
     }
-    return status;
-}
