@@ -138,8 +138,8 @@ TEST_F(MarkerWindow, TheCommentDialogOfAZvxFileOpensOnItsDirectionAndStoresTheCo
     ASSERT_EQ(frame->OpenFiles({path}), 1);
     FrmMain* v = frame->OpenViews().last();
     ui.dialogAnswers.push_back({0, {1}});
-    ui.dialogTexts.push_back({QString(), QString::fromUtf8("西日本検査"), QStringLiteral("site"),
-                              QString(), QString()});
+    ui.dialogTexts.push_back(
+        {QString(), QString::fromUtf8("西日本検査"), QStringLiteral("site"), QString(), QString()});
     v->menuItem(QStringLiteral("Menu7"), 2)->trigger();
     ASSERT_EQ(ui.dialogs.size(), 1);
     EXPECT_EQ(ui.dialogs[0].values, QList<int>{3}); // "left" is selected at opening
