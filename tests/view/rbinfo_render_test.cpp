@@ -88,7 +88,7 @@ TEST_F(RbinfoRender, MarkersPrintsTheListAndTheStatisticsAsTheViewShowsThem) {
     EXPECT_EQ(lines.value(1), list.header);
     EXPECT_EQ(lines.value(2), list.lines[0].text);
     EXPECT_TRUE(lines.value(2).startsWith(QStringLiteral(" 101")));
-    EXPECT_TRUE(lines.value(2).contains(QStringLiteral("mm")));
+    EXPECT_TRUE(lines.value(1).contains(QStringLiteral("(mm)"))); // the depth unit
     EXPECT_EQ(lines.value(3), japanese().Captions[109] + QLatin1Char('\t') + QStringLiteral("1"));
     EXPECT_EQ(lines.value(5), japanese().Captions[106] + QLatin1Char('\t') + list.labels[4] +
                                   QLatin1Char('\t') + list.labels[7]);
