@@ -4,8 +4,8 @@
 
 #include <QLabel>
 #include <QListWidget>
-#include <QStyle>
 #include <QMouseEvent>
+#include <QStyle>
 
 namespace rebar {
 
