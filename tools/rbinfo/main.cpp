@@ -734,131 +734,132 @@ int main(int argc, char** argv) {
         }
         if (a == QLatin1String("--compliance")) {
             coverCompliance = true;
-            if (a == QLatin1String("--markers")) {
-                markers = true;
-                continue;
-            }
-            if (a == QLatin1String("--sample")) {
-                SampleRequest q;
-                if (i + 1 >= argc || !parseSample(QString::fromLocal8Bit(argv[++i]), q)) {
-                    std::fprintf(stderr, "rbinfo: --sample needs TRACE:SAMPLE\n\n%s", Usage);
-                    return 2;
-                }
-                requests.push_back(q);
-                continue;
-            }
-            if (a == QLatin1String("--detect")) {
-                DetectionMode m{};
-                if (i + 1 >= argc || !parseMode(QString::fromLocal8Bit(argv[++i]), m)) {
-                    std::fprintf(stderr, "rbinfo: --detect needs start, end or fit\n\n%s", Usage);
-                    return 2;
-                }
-                analyses.detections.push_back(m);
-                continue;
-            }
-            if (a == QLatin1String("--group")) {
-                bool ok = false;
-                if (i + 1 < argc)
-                    analyses.group = QString::fromLocal8Bit(argv[++i]).toInt(&ok);
-                if (!ok || analyses.group < 0 || analyses.group >= MarkGroups940) {
-                    std::fprintf(stderr, "rbinfo: --group needs 0, 1 or 2\n\n%s", Usage);
-                    return 2;
-                }
-                continue;
-            }
-            if (a == QLatin1String("--backcalc")) {
-                BackCalcRequest q;
-                if (i + 1 >= argc || !parseBackCalc(QString::fromLocal8Bit(argv[++i]), q)) {
-                    std::fprintf(stderr, "rbinfo: --backcalc needs ROW:DEPTH_MM\n\n%s", Usage);
-                    return 2;
-                }
-                analyses.backCalcs.push_back(q);
-                continue;
-            }
-            if (a == QLatin1String("--channel") || a == QLatin1String("--pitch")) {
-                const QString v = i + 1 < argc ? QString::fromLocal8Bit(argv[i + 1]) : QString();
-                bool ok = false;
-                if (a == QLatin1String("--channel")) {
-                    dzt.channel = v.toInt(&ok);
-                    ok = ok && dzt.channel >= 1;
-                } else {
-                    dzt.pitchMm = v.toDouble(&ok);
-                    ok = ok && dzt.pitchMm > 0;
-                }
-                if (!ok) {
-                    std::fprintf(stderr, "rbinfo: %s needs a positive number\n\n%s", argv[i],
-                                 Usage);
-                    return 2;
-                }
-                ++i;
-                continue;
-            }
-            if (a.startsWith(QLatin1String("--"))) {
-                std::fprintf(stderr, "rbinfo: unknown option %s\n\n%s", argv[i], Usage);
+            continue;
+        }
+        if (a == QLatin1String("--markers")) {
+            markers = true;
+            continue;
+        }
+        if (a == QLatin1String("--sample")) {
+            SampleRequest q;
+            if (i + 1 >= argc || !parseSample(QString::fromLocal8Bit(argv[++i]), q)) {
+                std::fprintf(stderr, "rbinfo: --sample needs TRACE:SAMPLE\n\n%s", Usage);
                 return 2;
             }
-            files << a;
+            requests.push_back(q);
+            continue;
         }
-        if (files.isEmpty()) {
-            std::fputs(Usage, stderr);
+        if (a == QLatin1String("--detect")) {
+            DetectionMode m{};
+            if (i + 1 >= argc || !parseMode(QString::fromLocal8Bit(argv[++i]), m)) {
+                std::fprintf(stderr, "rbinfo: --detect needs start, end or fit\n\n%s", Usage);
+                return 2;
+            }
+            analyses.detections.push_back(m);
+            continue;
+        }
+        if (a == QLatin1String("--group")) {
+            bool ok = false;
+            if (i + 1 < argc)
+                analyses.group = QString::fromLocal8Bit(argv[++i]).toInt(&ok);
+            if (!ok || analyses.group < 0 || analyses.group >= MarkGroups940) {
+                std::fprintf(stderr, "rbinfo: --group needs 0, 1 or 2\n\n%s", Usage);
+                return 2;
+            }
+            continue;
+        }
+        if (a == QLatin1String("--backcalc")) {
+            BackCalcRequest q;
+            if (i + 1 >= argc || !parseBackCalc(QString::fromLocal8Bit(argv[++i]), q)) {
+                std::fprintf(stderr, "rbinfo: --backcalc needs ROW:DEPTH_MM\n\n%s", Usage);
+                return 2;
+            }
+            analyses.backCalcs.push_back(q);
+            continue;
+        }
+        if (a == QLatin1String("--channel") || a == QLatin1String("--pitch")) {
+            const QString v = i + 1 < argc ? QString::fromLocal8Bit(argv[i + 1]) : QString();
+            bool ok = false;
+            if (a == QLatin1String("--channel")) {
+                dzt.channel = v.toInt(&ok);
+                ok = ok && dzt.channel >= 1;
+            } else {
+                dzt.pitchMm = v.toDouble(&ok);
+                ok = ok && dzt.pitchMm > 0;
+            }
+            if (!ok) {
+                std::fprintf(stderr, "rbinfo: %s needs a positive number\n\n%s", argv[i], Usage);
+                return 2;
+            }
+            ++i;
+            continue;
+        }
+        if (a.startsWith(QLatin1String("--"))) {
+            std::fprintf(stderr, "rbinfo: unknown option %s\n\n%s", argv[i], Usage);
             return 2;
         }
-        if (coverCompliance) {
-            if (!renderTo.isEmpty() || !requests.empty() || analyses.any()) {
-                std::fprintf(stderr, "rbinfo: --compliance goes with --setting only\n\n%s", Usage);
-                return 2;
-            }
-            // Opening a document draws its pictures, whose text needs a GUI application.
-            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-                qputenv("QT_QPA_PLATFORM", "offscreen");
-            QGuiApplication app(argc, argv);
-            return compliance(overrides, files);
-        }
-        if (markers) {
-            if (!renderTo.isEmpty() || !requests.empty() || analyses.any()) {
-                std::fprintf(stderr, "rbinfo: --markers goes with --group and --setting only\n\n%s",
-                             Usage);
-                return 2;
-            }
-            // The list's captions and figures need no display, but its fonts a GUI application.
-            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-                qputenv("QT_QPA_PLATFORM", "offscreen");
-            QGuiApplication app(argc, argv);
-            return printMarkerLists(files, overrides, analyses.group);
-        }
-        if (!renderTo.isEmpty() || !overrides.isEmpty()) {
-            if (renderTo.isEmpty() || files.size() != 1 || !requests.empty() || analyses.any()) {
-                std::fprintf(
-                    stderr, "rbinfo: --render takes one FILE; --setting goes with it\n\n%s", Usage);
-                return 2;
-            }
-            // Text on the pictures needs fonts, which need a GUI application (no display).
-            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-                qputenv("QT_QPA_PLATFORM", "offscreen");
-            QGuiApplication app(argc, argv);
-            return render(renderTo, overrides, files.first());
-        }
-
-        QCoreApplication app(argc, argv); // SystemData lies beside the program
-        CalibrationTables tables;
-        if (analyses.any()) {
-            QString error;
-            if (!LoadCalibrationTables(tables, systemDataDir(), &error)) {
-                std::fprintf(stderr, "rbinfo: cannot read the calibration tables: %s\n",
-                             qPrintable(error));
-                return 1;
-            }
-        }
-        analyses.tables = &tables;
-
-        int status = 0;
-        for (const QString& path : files) {
-            QByteArray line;
-            if (!describe(path, requests, analyses, dzt, line))
-                status = 1;
-            line += '\n';
-            std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
-            std::fflush(stdout);
-        }
-        return status;
+        files << a;
     }
+    if (files.isEmpty()) {
+        std::fputs(Usage, stderr);
+        return 2;
+    }
+    if (coverCompliance) {
+        if (!renderTo.isEmpty() || !requests.empty() || analyses.any()) {
+            std::fprintf(stderr, "rbinfo: --compliance goes with --setting only\n\n%s", Usage);
+            return 2;
+        }
+        // Opening a document draws its pictures, whose text needs a GUI application.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
+        return compliance(overrides, files);
+    }
+    if (markers) {
+        if (!renderTo.isEmpty() || !requests.empty() || analyses.any()) {
+            std::fprintf(stderr, "rbinfo: --markers goes with --group and --setting only\n\n%s",
+                         Usage);
+            return 2;
+        }
+        // The list's captions and figures need no display, but its fonts a GUI application.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
+        return printMarkerLists(files, overrides, analyses.group);
+    }
+    if (!renderTo.isEmpty() || !overrides.isEmpty()) {
+        if (renderTo.isEmpty() || files.size() != 1 || !requests.empty() || analyses.any()) {
+            std::fprintf(stderr, "rbinfo: --render takes one FILE; --setting goes with it\n\n%s",
+                         Usage);
+            return 2;
+        }
+        // Text on the pictures needs fonts, which need a GUI application (no display).
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
+        return render(renderTo, overrides, files.first());
+    }
+
+    QCoreApplication app(argc, argv); // SystemData lies beside the program
+    CalibrationTables tables;
+    if (analyses.any()) {
+        QString error;
+        if (!LoadCalibrationTables(tables, systemDataDir(), &error)) {
+            std::fprintf(stderr, "rbinfo: cannot read the calibration tables: %s\n",
+                         qPrintable(error));
+            return 1;
+        }
+    }
+    analyses.tables = &tables;
+
+    int status = 0;
+    for (const QString& path : files) {
+        QByteArray line;
+        if (!describe(path, requests, analyses, dzt, line))
+            status = 1;
+        line += '\n';
+        std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
+        std::fflush(stdout);
+    }
+    return status;
+}
