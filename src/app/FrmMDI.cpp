@@ -118,6 +118,10 @@ bool FrmMDI::StartUp(bool checkInstance) {
         return false;
     }
     QString error;
+    if (!ReadProgramReportLayout(&error)) {
+        ui.messageBox(QStringLiteral("FileOpenErr"), QString(), MsgIcon::Warning);
+        return false;
+    }
     if (!LoadCalibrationTables(program().tables, systemDataDir(), &error)) {
         ui.messageBox(QStringLiteral("ColorTable,STCTable Read Err"), QString(), MsgIcon::Warning);
         return false;
@@ -131,6 +135,13 @@ bool FrmMDI::StartUp(bool checkInstance) {
             IgnoredSettingsMessage(program().IgnoredSettings, program().settings.Language),
             program().language.WindowTitle, MsgIcon::Warning);
         program().IgnoredSettings.clear();
+    }
+    if (!program().IgnoredReportLayout.empty()) {
+        ui.messageBox(IgnoredSettingsMessage(program().IgnoredReportLayout,
+                                             program().settings.Language,
+                                             QStringLiteral("ReportLayout.ini")),
+                      program().language.WindowTitle, MsgIcon::Warning);
+        program().IgnoredReportLayout.clear();
     }
     return true;
 }

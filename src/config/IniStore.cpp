@@ -206,17 +206,10 @@ QString IniRead(const QString& section, const QString& key, const QString& defau
     return IniSnapshot(path).read(section, key, defaultText);
 }
 
-bool IniWrite(const QString& section, const QString& key, const QString& value, const QString& path,
-              QString* error) {
-    IniFile file;
-    file.read(path);
-    if (!file.exists && QFile::exists(path)) {
-        // A file that cannot be read is not replaced by one that holds this key alone.
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(path, file.openError);
-        return false;
-    }
-    const QByteArray before = file.bytes();
+namespace {
+
+// Sets key in section of the lines read from a file, creating the section and the key as needed.
+void setEntry(IniFile& file, const QString& section, const QString& key, const QString& value) {
     const QString entry = key + QLatin1Char('=') + value;
     auto newLine = [&file](const QString& text) {
         Line l;
@@ -276,7 +269,27 @@ bool IniWrite(const QString& section, const QString& key, const QString& value, 
             closeLastLine();
         lines.insert(lines.begin() + insertAt, newLine(entry));
     }
+}
 
+} // namespace
+
+bool IniWrite(const QString& section, const QString& key, const QString& value, const QString& path,
+              QString* error) {
+    return IniWriteAll({{section, key, value}}, path, error);
+}
+
+bool IniWriteAll(const QList<IniEntry>& entries, const QString& path, QString* error) {
+    IniFile file;
+    file.read(path);
+    if (!file.exists && QFile::exists(path)) {
+        // A file that cannot be read is not replaced by one that holds these keys alone.
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(path, file.openError);
+        return false;
+    }
+    const QByteArray before = file.bytes();
+    for (const IniEntry& e : entries)
+        setEntry(file, e.section, e.key, e.value);
     const QByteArray after = file.bytes();
     if (file.exists && after == before)
         return true; // the file already says so

@@ -41,4 +41,15 @@ QString IniRead(const QString& section, const QString& key, const QString& defau
 bool IniWrite(const QString& section, const QString& key, const QString& value, const QString& path,
               QString* error = nullptr);
 
+// One key of a write of several keys.
+struct IniEntry {
+    QString section;
+    QString key;
+    QString value;
+};
+
+// Writes every entry in order as IniWrite would, in one save: the file changes as a whole or
+// not at all.
+bool IniWriteAll(const QList<IniEntry>& entries, const QString& path, QString* error = nullptr);
+
 } // namespace rebar

@@ -15,6 +15,12 @@ bool ReadSettingsAndLanguage(QString* error) {
     return ReadLanguage(p.language, languageFilePath(p.settings.Language), error);
 }
 
+bool ReadProgramReportLayout(QString* error) {
+    Program& p = program();
+    p.IgnoredReportLayout.clear();
+    return ReadReportLayout(p.reportLayout, reportLayoutFilePath(), &p.IgnoredReportLayout, error);
+}
+
 bool ReapplyLanguage(QString* error) {
     Settings& s = program().settings;
     if (!ReadLanguage(program().language, languageFilePath(s.Language), error))

@@ -182,13 +182,15 @@ bool ApplySetting(Settings& s, const QString& key, const QString& value, QString
     return false;
 }
 
-QString IgnoredSettingsMessage(const std::vector<IgnoredSetting>& ignored,
-                               const QString& language) {
+QString IgnoredSettingsMessage(const std::vector<IgnoredSetting>& ignored, const QString& language,
+                               const QString& fileName) {
     QString text = language.compare(QLatin1String("JP"), Qt::CaseInsensitive) == 0
-                       ? QString::fromUtf8("Default.ini の次の設定は使えない値のため、"
+                       ? QString::fromUtf8("%1 の次の設定は使えない値のため、"
                                            "既定値を使います。")
-                       : QStringLiteral("These settings of Default.ini have values that cannot "
-                                        "be used; their defaults are used instead.");
+                             .arg(fileName)
+                       : QStringLiteral("These settings of %1 have values that cannot "
+                                        "be used; their defaults are used instead.")
+                             .arg(fileName);
     for (const IgnoredSetting& i : ignored)
         text += QLatin1Char('\n') + i.key + QLatin1Char('=') + i.value;
     return text;

@@ -73,9 +73,10 @@ bool ReadSettings(Settings& s, const QString& path, std::vector<IgnoredSetting>*
 // (error says why) for an unknown key or a value the key does not allow.
 bool ApplySetting(Settings& s, const QString& key, const QString& value, QString* error);
 
-// The message that lists the ignored keys and values, in the language given ("JP" Japanese,
-// anything else English).
-QString IgnoredSettingsMessage(const std::vector<IgnoredSetting>& ignored, const QString& language);
+// The message that lists the ignored keys and values of a settings file (Default.ini unless
+// named), in the language given ("JP" Japanese, anything else English).
+QString IgnoredSettingsMessage(const std::vector<IgnoredSetting>& ignored, const QString& language,
+                               const QString& fileName = QStringLiteral("Default.ini"));
 
 // Converts a settings text to a 16-bit integer the way the platform converts text to a number:
 // blanks around it ignored, a decimal value rounded half to even. False for an empty text,

@@ -23,7 +23,8 @@ QString field(const QString& text, int width) {
 } // namespace
 
 MarkerListContent BuildMarkerList(const MeasurementRecord& r, const CalibrationTables& t,
-                                  const LanguageTables& language, int currentMarker) {
+                                  const LanguageTables& language, int currentMarker,
+                                  int group940) {
     MarkerListContent out;
     const auto& C = language.Captions;
     const bool f940 = r.is940();
@@ -41,6 +42,9 @@ MarkerListContent BuildMarkerList(const MeasurementRecord& r, const CalibrationT
                  column10(distCaption + QLatin1Char('(') + distUnit + QLatin1Char(')')) +
                  column10(depthCaption + QLatin1Char('(') + depthUnit + QLatin1Char(')')) +
                  column10(pitchCaption + QLatin1Char('(') + distUnit + QLatin1Char(')'));
+    out.captions = {distCaption + QLatin1Char('(') + distUnit + QLatin1Char(')'),
+                    depthCaption + QLatin1Char('(') + depthUnit + QLatin1Char(')'),
+                    pitchCaption + QLatin1Char('(') + distUnit + QLatin1Char(')')};
 
     const MarkerMeasure measure(r, t);
     MarkerStatistics stats;
@@ -58,7 +62,8 @@ MarkerListContent BuildMarkerList(const MeasurementRecord& r, const CalibrationT
         line.itemData = m.storage + 1;
         line.distance = d;
         line.depth = depthValue;
-        line.text = field(QStringLiteral("%1").arg(m.number, 3, 10, QLatin1Char('0')), 4);
+        const QString numberText = QStringLiteral("%1").arg(m.number, 3, 10, QLatin1Char('0'));
+        line.text = field(numberText, 4);
         const QString dist = DistanceFigure(r, d);
         if (!dist.isEmpty()) {
             line.distanceField = dist + distUnit;
@@ -74,6 +79,8 @@ MarkerListContent BuildMarkerList(const MeasurementRecord& r, const CalibrationT
         const QString pitchText = DistanceFigure(r, step);
         if (!pitchText.isEmpty())
             line.text += field(pitchText + distUnit, 10);
+        line.figures = {numberText, dist,
+                        timeAxis ? TimeFigure(p.timeNs) : DepthFigure(r, p.depthCm), pitchText};
         stats.add(depthValue, step);
         previous = d;
         out.lines << line;
@@ -89,7 +96,9 @@ MarkerListContent BuildMarkerList(const MeasurementRecord& r, const CalibrationT
         });
         out.selected = currentMarker > 0 ? used : 0;
     } else {
-        const int g = std::clamp<int>(r.MarkerGroup, 0, MarkGroups940 - 1);
+        const int g = group940 >= 0 && group940 < MarkGroups940
+                          ? group940
+                          : std::clamp<int>(r.MarkerGroup, 0, MarkGroups940 - 1);
         ForEachMark940(r, g, addLine);
         out.selected = static_cast<int>(out.lines.size());
     }

@@ -22,10 +22,15 @@ struct MarkerListLine {
     QString distanceField, depthField;
     double distance = 0;
     double depth = 0; // centimetres, or ns on the time axis
+    // The figures of the line without units or padding: number ("000"), distance, depth (or
+    // time) and pitch; a unit the list does not know leaves its figure empty.
+    std::array<QString, 4> figures;
 };
 
 struct MarkerListContent {
     QString header;
+    // The distance, depth (or time) and pitch captions, each with its unit in parentheses.
+    std::array<QString, 3> captions;
     QList<MarkerListLine> lines;
     int selected = 0; // line to select (0 = the header)
     bool ok = true;   // false: a conversion failed; lines holds those written so far
@@ -34,9 +39,11 @@ struct MarkerListContent {
     std::array<bool, 14> labelSet{}; // false: an unknown unit leaves the label as it was
 };
 
-// Builds the list from the record's markers (730) or the current mark group (940).
-// currentMarker is the 730 marker to select (0 none). Captions come from language.
+// Builds the list from the record's markers (730) or a mark group (940): the current one, or
+// group940 when it is 0..2. currentMarker is the 730 marker to select (0 none). Captions come
+// from language.
 MarkerListContent BuildMarkerList(const MeasurementRecord& r, const CalibrationTables& t,
-                                  const LanguageTables& language, int currentMarker);
+                                  const LanguageTables& language, int currentMarker,
+                                  int group940 = -1);
 
 } // namespace rebar

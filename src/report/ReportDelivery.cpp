@@ -1,0 +1,98 @@
+#include "report/ReportDelivery.h"
+
+#include "base/DateText.h"
+#include "view/MeasurementDocument.h"
+
+namespace rebar {
+
+namespace {
+
+// Comment n (1..4) of a ZVX header: UTF-8 in a fixed field padded with blanks.
+QString zvxComment(const ZvxHeader& h, int n) {
+    static const int offsets[] = {ZvxHeader::OffComment1, ZvxHeader::OffComment2,
+                                  ZvxHeader::OffComment3, ZvxHeader::OffComment4};
+    static const int lengths[] = {ZvxHeader::LenComment1, ZvxHeader::LenComment2,
+                                  ZvxHeader::LenComment3, ZvxHeader::LenComment4};
+    QString text = QString::fromUtf8(h.text(offsets[n - 1], lengths[n - 1]));
+    while (text.endsWith(QLatin1Char(' ')))
+        text.chop(1);
+    return text;
+}
+
+QString captionAt(const LanguageTables& l, int i) {
+    return i >= 0 && i < static_cast<int>(l.Captions.size()) ? l.Captions[static_cast<size_t>(i)]
+                                                             : QString();
+}
+
+} // namespace
+
+QImage ComposeReportDataImage(const MeasurementDocument& doc, QString* error) {
+    // The data picture is the view's annotated image (depth axis, radargram with its distance
+    // strip and markers, the A-mode panel when the settings print it) composed by the export
+    // code. Until that composition is part of the program no picture is made: a slot never
+    // shows a stand-in.
+    (void)doc;
+    if (error)
+        *error = QStringLiteral("the annotated image of a measurement cannot be composed yet");
+    return {};
+}
+
+std::array<std::optional<QString>, 9> ReportHeaderTexts(const MeasurementDocument& doc) {
+    const MeasurementRecord& r = doc.record();
+    const LanguageTables& lang = *doc.context().language;
+    const bool jp =
+        doc.context().settings->Language.compare(QLatin1String("JP"), Qt::CaseInsensitive) == 0;
+    auto t = [jp](const char* japanese, const char* english) {
+        return QString::fromUtf8(jp ? japanese : english);
+    };
+    std::array<std::optional<QString>, 9> h;
+    if (r.FileKind == KindZvx4) {
+        const struct {
+            int item, comment;
+            const char *jp, *en;
+        } fields[] = {{0, 1, "会社名：", "CompanyName:"},
+                      {2, 2, "現場名：", "Site name:"},
+                      {4, 3, "測定者：", "Measurer:"},
+                      {5, 4, "測定位置：", "Position:"}};
+        for (const auto& f : fields) {
+            const QString comment = zvxComment(r.Zvx, f.comment);
+            if (!comment.isEmpty())
+                h[static_cast<size_t>(f.item)] = t(f.jp, f.en) + comment;
+        }
+    }
+    h[6] = t("使用機器：", "Equipment：") +
+           (r.is940() ? QStringLiteral("QTX-940") : QStringLiteral("QTX-730"));
+    const QDate date = ParseDateText(r.MeasureDate);
+    h[3] = t("測定日：", "Date:") + (date.isValid() ? ShortDateText(date) : r.MeasureDate);
+    auto group = [&lang](int name, const QString& value) {
+        return QStringLiteral("  [") + captionAt(lang, name) + QStringLiteral(" : ") + value +
+               QLatin1Char(']');
+    };
+    const QString process =
+        captionAt(lang, r.ProcCode + 114) + (r.PeakFlag == 1 ? captionAt(lang, 121) : QString());
+    h[7] = t("測定設定：", "Setting：") +
+           group(123, captionAt(lang, r.GainMode * 7 + r.Gain + 22)) + group(124, process) +
+           group(4, captionAt(lang, r.ViewRange + 81));
+    return h;
+}
+
+bool MakeReportDelivery(const MeasurementDocument& doc, ReportDelivery& out, QString* error) {
+    ReportDelivery d;
+    d.image = ComposeReportDataImage(doc, error);
+    if (d.image.isNull())
+        return false;
+    const DocumentContext& ctx = doc.context();
+    if (!BuildReportMarkerGrids(doc.record(), *ctx.tables, *ctx.language, doc.MaxTraces(),
+                                d.grids)) {
+        if (error)
+            *error = QStringLiteral("a marker position could not be converted");
+        return false;
+    }
+    d.family = doc.record().is940() ? 940 : 730;
+    d.header = ReportHeaderTexts(doc);
+    d.title = doc.record().FileName;
+    out = std::move(d);
+    return true;
+}
+
+} // namespace rebar
