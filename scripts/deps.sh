@@ -8,7 +8,7 @@ packages=(
   clang
   fonts-liberation2 fonts-ipafont-gothic
   xvfb xauth
-  python3-openpyxl poppler-utils
+  python3-openpyxl poppler-utils unzip
 )
 missing=()
 for p in "${packages[@]}"; do
