@@ -6,6 +6,8 @@
 #include "config/SystemPaths.h"
 #include "config/UserPreferences.h"
 #include "platform/Platform.h"
+#include "report/frmExcelForm.h"
+#include "report/frmExcelFormSetup.h"
 #include "view/DesktopTexts.h"
 #include "view/FrmMain.h"
 #include "view/WindowArrangement.h"
@@ -94,13 +96,13 @@ void FrmMDI::buildMenus() {
     connect(m_about, &QAction::triggered, this, &FrmMDI::ShowAbout);
     connect(m_homepage, &QAction::triggered, this, &FrmMDI::OpenHomepage);
     connect(m_initialSettings, &QAction::triggered, this, &FrmMDI::ShowInitialSettings);
-    // Whenever the File menu opens, the items whose command is built are usable; the report
-    // and the conversion of a folder's files stay disabled until theirs are.
+    connect(m_report, &QAction::triggered, this, &FrmMDI::ShowReportSetup);
+    // Whenever the File menu opens, the items whose command is built are usable; the
+    // conversion of a folder's files stays disabled until its command is.
     connect(m_menuFile, &QMenu::aboutToShow, this, [this] {
-        for (QAction* a : {m_open, m_exit})
+        for (QAction* a : {m_open, m_report, m_exit})
             a->setEnabled(true);
-        for (QAction* a : {m_report, m_convertAll})
-            a->setEnabled(false);
+        m_convertAll->setEnabled(false);
         const bool jp = program().settings.Language == QLatin1String("JP");
         m_recentMenu->setTitle(jp ? QString::fromUtf8("最近使ったファイル(&R)")
                                   : QStringLiteral("&Recent files"));
@@ -159,10 +161,9 @@ void FrmMDI::ApplyMainCaptions() {
     m_menuHelp->setTitle(WithMnemonic(caption(12), QLatin1Char('H')));
     m_about->setText(caption(67));
     m_homepage->setText(message(37));
-    for (QAction* a : {m_open, m_exit})
+    for (QAction* a : {m_open, m_report, m_exit})
         a->setEnabled(true);
-    for (QAction* a : {m_report, m_convertAll})
-        a->setEnabled(false);
+    m_convertAll->setEnabled(false);
     m_initialSettings->setVisible(true);
     m_language->setVisible(false);
 }
@@ -400,6 +401,17 @@ void FrmMDI::OpenHomepage() {
 void FrmMDI::ShowInitialSettings() {
     frmDefaultSet dlg(this);
     dlg.exec();
+}
+
+void FrmMDI::ShowReportSetup() {
+    auto* dlg = new frmExcelFormSetup(this);
+    connect(dlg, &frmExcelFormSetup::designerRequested, this, &FrmMDI::ShowReportDesigner);
+    dlg->show();
+}
+
+void FrmMDI::ShowReportDesigner() {
+    auto* designer = new frmExcelForm(this);
+    designer->show();
 }
 
 // ---- Shutdown -----------------------------------------------------------------------------

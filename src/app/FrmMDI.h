@@ -57,6 +57,9 @@ public:
     void ShowInitialSettings() override;
     void ViewChanged(FrmMain* view) override;
     void FillRecentFiles(QMenu* menu) override;
+    void ShowReportSetup() override;
+    // Shows the report designer (the sheet setup dialog's OK).
+    void ShowReportDesigner();
 
     // Places a view's menus in the menu bar while it is active.
     void ShowMenusOf(FrmMain* view);

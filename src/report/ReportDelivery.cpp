@@ -26,6 +26,10 @@ QString captionAt(const LanguageTables& l, int i) {
 
 } // namespace
 
+bool ReportDataImagesAvailable() {
+    return false;
+}
+
 QImage ComposeReportDataImage(const MeasurementDocument& doc, QString* error) {
     // The data picture is the view's annotated image (depth axis, radargram with its distance
     // strip and markers, the A-mode panel when the settings print it) composed by the export

@@ -24,6 +24,11 @@ struct ReportDelivery {
     QString title;
 };
 
+// Whether a measurement file can deliver its picture to a data slot (the annotated image of
+// a measurement is composed by the export code); the designer offers opening measurement files
+// only then.
+bool ReportDataImagesAvailable();
+
 // The composed picture of a data slot: the whole file with the view's distance strip and the
 // A-mode panel as the settings say, without cursor, title or date lines. Null with error set
 // when it cannot be composed.

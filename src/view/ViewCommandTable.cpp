@@ -101,6 +101,8 @@ void fileMenu(TableBuilder& t) {
         c.window = runs[i - 1];
         if (i == 1)
             c.host = &ViewHost::OpenCommand;
+        if (i == 7)
+            c.host = &ViewHost::ShowReportSetup;
         if (i == 10)
             c.host = &ViewHost::ExitCommand;
         if (i == 2)

@@ -31,6 +31,8 @@ public:
     virtual void ViewChanged(FrmMain* view) { (void)view; }
     // Fills a File menu's list of the files opened last.
     virtual void FillRecentFiles(QMenu* menu) { (void)menu; }
+    // The report sheet setup dialog (not modal), from which the report designer starts.
+    virtual void ShowReportSetup() = 0;
 };
 
 } // namespace rebar
