@@ -1,6 +1,7 @@
 #include "report/ReportDelivery.h"
 
 #include "base/DateText.h"
+#include "export/Composition.h"
 #include "view/MeasurementDocument.h"
 
 namespace rebar {
@@ -26,19 +27,27 @@ QString captionAt(const LanguageTables& l, int i) {
 
 } // namespace
 
-bool ReportDataImagesAvailable() {
-    return false;
-}
-
 QImage ComposeReportDataImage(const MeasurementDocument& doc, QString* error) {
-    // The data picture is the view's annotated image (depth axis, radargram with its distance
-    // strip and markers, the A-mode panel when the settings print it) composed by the export
-    // code. Until that composition is part of the program no picture is made: a slot never
-    // shows a stand-in.
-    (void)doc;
-    if (error)
-        *error = QStringLiteral("the annotated image of a measurement cannot be composed yet");
-    return {};
+    // The whole file with the view's distance strip; the A-mode panel as the settings print it;
+    // no title, date lines or cursor cross.
+    CompositionParams p = PrintProcParams(*doc.context().settings, QDate::currentDate());
+    p.StartTrace = 1;
+    p.EndTrace = 0;
+    p.DistanceFromFile = 1;
+    p.MeasurementDatePrint = 1;
+    p.CreationDatePrint = 1;
+    p.CrossCursorPrint = 1;
+    p.SensPrint = 1;
+    p.UseModelPrint = 1;
+    p.TitlePrint = 1;
+    QImage pics;
+    const bool ok = doc.record().is940() ? MakeJPG940(doc, p, pics) : MakeJPG730(doc, p, pics);
+    if (!ok || pics.isNull()) {
+        if (error)
+            *error = QStringLiteral("the picture of the measurement could not be composed");
+        return {};
+    }
+    return pics;
 }
 
 std::array<std::optional<QString>, 9> ReportHeaderTexts(const MeasurementDocument& doc) {
@@ -97,6 +106,21 @@ bool MakeReportDelivery(const MeasurementDocument& doc, ReportDelivery& out, QSt
     d.title = doc.record().FileName;
     out = std::move(d);
     return true;
+}
+
+bool OpenReportDelivery(const QString& path, const DocumentContext& ctx,
+                        const LoadFeedback& feedback, ReportDelivery& out, OpenResult& opened,
+                        QString* error) {
+    MeasurementDocument doc;
+    DocumentContext c = ctx;
+    c.OpenForReport = -1;
+    opened = doc.Open(path, c, feedback);
+    if (!opened) {
+        if (error)
+            *error = opened.reason.isEmpty() ? opened.stage : opened.reason;
+        return false;
+    }
+    return MakeReportDelivery(doc, out, error);
 }
 
 } // namespace rebar

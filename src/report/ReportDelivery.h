@@ -13,6 +13,9 @@
 namespace rebar {
 
 class MeasurementDocument;
+struct DocumentContext;
+struct LoadFeedback;
+struct OpenResult;
 
 struct ReportDelivery {
     QImage image;
@@ -23,11 +26,6 @@ struct ReportDelivery {
     std::array<std::optional<QString>, 9> header;
     QString title;
 };
-
-// Whether a measurement file can deliver its picture to a data slot (the annotated image of
-// a measurement is composed by the export code); the designer offers opening measurement files
-// only then.
-bool ReportDataImagesAvailable();
 
 // The composed picture of a data slot: the whole file with the view's distance strip and the
 // A-mode panel as the settings say, without cursor, title or date lines. Null with error set
@@ -42,6 +40,12 @@ std::array<std::optional<QString>, 9> ReportHeaderTexts(const MeasurementDocumen
 // Everything a loaded document delivers. False (error says why) when its picture or its marker
 // tables cannot be made; nothing is delivered then.
 bool MakeReportDelivery(const MeasurementDocument& doc, ReportDelivery& out,
+                        QString* error = nullptr);
+
+// Opens path for the report (OpenForReport set) and makes its delivery. False when the file
+// could not be opened (opened tells the stage and reason) or delivered (error says why).
+bool OpenReportDelivery(const QString& path, const DocumentContext& ctx,
+                        const LoadFeedback& feedback, ReportDelivery& out, OpenResult& opened,
                         QString* error = nullptr);
 
 } // namespace rebar

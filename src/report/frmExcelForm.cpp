@@ -308,9 +308,6 @@ void frmExcelForm::ShowPages() {
         place(b.remarks, origin, 30, d.RemarksRow, 0, d.HasRemarks);
         showPicture(b.picture, d.PictureLoaded ? d.Picture : QImage(),
                     g.DataWidth * ReportCellTwips, d.Size * ReportCellTwips);
-        b.picture->setToolTip(ReportDataImagesAvailable()
-                                  ? QString()
-                                  : QStringLiteral("Measurement images cannot be placed yet"));
         place(b.picture, origin, 0, d.PictureRow, 0, true);
         for (size_t k = 0; k < 3; ++k) {
             const MarkerGridPlace& gp = d.Grids[k];
@@ -409,7 +406,7 @@ void frmExcelForm::photoClicked(int i, Qt::MouseButton b, QPoint global) {
 
 void frmExcelForm::dataClicked(int i, Qt::MouseButton b, QPoint global) {
     if (b == Qt::LeftButton) {
-        if (m_dataOpenBusy || !ReportDataImagesAvailable())
+        if (m_dataOpenBusy)
             return;
         const auto answer = platform().chooseOpenFiles(
             QString(),
@@ -476,21 +473,21 @@ bool frmExcelForm::LoadPhotoFile(int i, const QString& path) {
 
 void frmExcelForm::openDataFile(int i, const QString& path) {
     m_dataOpenBusy = true;
-    MeasurementDocument doc;
-    DocumentContext ctx = ContextOf(program());
-    ctx.OpenForReport = -1;
     LoadFeedback feedback;
     feedback.pumpEvents = [] { platform().processEvents(); };
-    const OpenResult opened = doc.Open(path, ctx, feedback);
     ReportDelivery delivery;
+    OpenResult opened;
     QString error;
-    if (!opened) {
-        platform().messageBox(opened.stage + message(21), path, MsgIcon::Warning);
-    } else if (!MakeReportDelivery(doc, delivery, &error)) {
-        platform().messageBox(error, path, MsgIcon::Warning);
-    } else {
+    if (OpenReportDelivery(path, ContextOf(program()), feedback, delivery, opened, &error)) {
         m_designer.model().Deliver(i, delivery);
         Activated();
+    } else if (!opened) {
+        m_designer.model().SetSlotState(i, SlotIdle);
+        if (!opened.read.cancelled)
+            platform().messageBox(opened.stage + message(21), path, MsgIcon::Warning);
+    } else {
+        m_designer.model().SetSlotState(i, SlotIdle);
+        platform().messageBox(error, path, MsgIcon::Warning);
     }
     m_dataOpenBusy = false;
 }
@@ -565,8 +562,6 @@ void frmExcelForm::DropFiles(const QStringList& paths) {
             m_designer.DropPhoto(image);
             continue;
         }
-        if (!ReportDataImagesAvailable())
-            continue; // measurement images cannot be placed yet
         const int slot = m_designer.DataSlotForDrop(taken);
         if (slot < 0)
             continue;

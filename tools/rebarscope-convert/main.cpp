@@ -5,6 +5,11 @@
 //
 //   rebarscope-convert SRC... --to DIR [--form jpeg|jpeg+csv|workbook] [--one-workbook]
 //                      [--setting Key=Value]... [--channel N] [--pitch MM] [--threads N]
+//   rebarscope-convert --report LAYOUT.ini [--photos DIR] FILES... --to OUT.xlsx|OUT.pdf
+//                      [--setting Key=Value]...
+//
+// The second form builds an inspection report: the layout's photo slots filled with the
+// pictures of DIR (by name), its data slots with the measurement files in the order given.
 //
 // Exit status: 0 everything written, 1 a file failed, 2 bad arguments or program data.
 
@@ -14,12 +19,14 @@
 #include "config/SystemPaths.h"
 #include "data/DztImport.h"
 #include "export/Conversion.h"
+#include "report/ReportBatch.h"
 
 #include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <algorithm>
 #include <cstdio>
 #include <thread>
 #include <unistd.h>
@@ -42,7 +49,14 @@ const char* Usage =
     "  --setting        a settings key (e.g. AModePrint=0) for this run\n"
     "  --channel N      the channel of multi-channel DZT files (default 1)\n"
     "  --pitch MM       the scan distance of time-based DZT files (without it they fail)\n"
-    "  --threads N      worker threads (default: the machine's cores)\n";
+    "  --threads N      worker threads (default: the machine's cores)\n"
+    "\n"
+    "       rebarscope-convert --report LAYOUT.ini [--photos DIR] FILES... --to OUT.xlsx|OUT.pdf\n"
+    "                          [--setting Key=Value]...\n"
+    "  --report  a report layout file (as SystemData/ReportLayout.ini)\n"
+    "  --photos  a folder of photographs (JPG, BMP, PNG) for the photo slots, in name order\n"
+    "  FILES     measurement files for the data slots, in order\n"
+    "  --to      the report written: a PDF for .pdf, a workbook otherwise\n";
 
 int fail(const QString& text) {
     std::fprintf(stderr, "rebarscope-convert: %s\n", text.toUtf8().constData());
@@ -59,6 +73,107 @@ bool number(const QString& text, double& out) {
     return ok && std::isfinite(out);
 }
 
+// Settings, language and tables for a run, with the --setting overrides applied. False (error
+// says why) when any of them cannot be read.
+bool readProgramData(const QStringList& overrides, Settings& settings, LanguageTables& language,
+                     CalibrationTables& tables, QString& error) {
+    std::vector<IgnoredSetting> ignored;
+    if (!ReadSettings(settings, settingsFilePath(), &ignored, &error))
+        return false;
+    for (const QString& o : overrides) {
+        const qsizetype eq = o.indexOf(QLatin1Char('='));
+        if (!ApplySetting(settings, o.left(eq).trimmed(), o.mid(eq + 1).trimmed(), &error))
+            return false;
+    }
+    if (!ReadLanguage(language, languageFilePath(settings.Language), &error) ||
+        !LoadCalibrationTables(tables, systemDataDir(), &error))
+        return false;
+    if (!ignored.empty())
+        std::fprintf(stderr, "rebarscope-convert: %s\n",
+                     IgnoredSettingsMessage(ignored, QStringLiteral("EN")).toUtf8().constData());
+    return true;
+}
+
+// --report LAYOUT.ini [--photos DIR] FILES... --to OUT
+int runReport(const QStringList& args) {
+    QString layoutPath, photoDir, out;
+    QStringList files, overrides;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        auto value = [&](QString& v) {
+            if (i + 1 >= args.size())
+                return false;
+            v = args[++i];
+            return true;
+        };
+        QString v;
+        if (a == QLatin1String("--report")) {
+            if (!value(layoutPath))
+                return fail(QStringLiteral("--report needs a layout file"));
+        } else if (a == QLatin1String("--photos")) {
+            if (!value(photoDir) || !QFileInfo(photoDir).isDir())
+                return fail(QStringLiteral("--photos needs a folder"));
+        } else if (a == QLatin1String("--to")) {
+            if (!value(out))
+                return fail(QStringLiteral("--to needs the report file"));
+        } else if (a == QLatin1String("--setting")) {
+            if (!value(v) || !v.contains(QLatin1Char('=')))
+                return fail(QStringLiteral("--setting needs Key=Value"));
+            overrides << v;
+        } else if (a.startsWith(QLatin1String("--"))) {
+            std::fputs(Usage, stderr);
+            return fail(QStringLiteral("unknown option %1 with --report").arg(a));
+        } else {
+            files << QFileInfo(a).absoluteFilePath();
+        }
+    }
+    if (out.isEmpty() || QFileInfo(out).isDir()) {
+        std::fputs(Usage, stderr);
+        return fail(QStringLiteral("--to needs the report file (.xlsx or .pdf)"));
+    }
+    ReportLayout layout;
+    std::vector<IgnoredSetting> ignoredLayout;
+    QString error;
+    if (!QFileInfo::exists(layoutPath))
+        return fail(QStringLiteral("no layout file %1").arg(layoutPath));
+    if (!ReadReportLayout(layout, layoutPath, &ignoredLayout, &error))
+        return fail(QStringLiteral("%1: %2").arg(layoutPath, error));
+    if (!ignoredLayout.empty())
+        std::fprintf(stderr, "rebarscope-convert: %s\n",
+                     IgnoredSettingsMessage(ignoredLayout, QStringLiteral("EN"),
+                                            QFileInfo(layoutPath).fileName())
+                         .toUtf8()
+                         .constData());
+    Settings settings;
+    LanguageTables language;
+    CalibrationTables tables;
+    if (!readProgramData(overrides, settings, language, tables, error))
+        return fail(error);
+    DocumentContext ctx;
+    ctx.settings = &settings;
+    ctx.language = &language;
+    ctx.tables = &tables;
+    const QStringList photos = photoDir.isEmpty() ? QStringList() : ReportPhotoFiles(photoDir);
+    const ReportBatchResult r = BuildReportFromFiles(layout, photos, files, ctx, out);
+    for (const auto* list : {&r.photos, &r.data})
+        for (const ReportBatchFile& f : *list)
+            if (!f.ok)
+                std::fprintf(stderr, "failed %s: %s\n", local(f.path).constData(),
+                             f.reason.simplified().toUtf8().constData());
+    if (!r.written) {
+        std::fprintf(stderr, "failed %s: %s\n", local(out).constData(),
+                     r.reason.simplified().toUtf8().constData());
+        return 1;
+    }
+    auto placed = [](const std::vector<ReportBatchFile>& list) {
+        return static_cast<int>(
+            std::count_if(list.begin(), list.end(), [](const ReportBatchFile& f) { return f.ok; }));
+    };
+    std::printf("wrote %s (%d pages, %d photos, %d data entries)\n", local(out).constData(),
+                r.pageCount, placed(r.photos), placed(r.data));
+    return r.failed() > 0 ? 1 : 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -73,6 +188,8 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen"); // no display needed: text is drawn in memory
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
+    if (args.contains(QLatin1String("--report")))
+        return runReport(args);
 
     QStringList sources, overrides;
     QString destination, form;
@@ -153,21 +270,8 @@ int main(int argc, char** argv) {
     LanguageTables language;
     CalibrationTables tables;
     QString error;
-    std::vector<IgnoredSetting> ignored;
-    if (!ReadSettings(settings, settingsFilePath(), &ignored, &error))
+    if (!readProgramData(overrides, settings, language, tables, error))
         return fail(error);
-    for (const QString& o : overrides) {
-        const qsizetype eq = o.indexOf(QLatin1Char('='));
-        if (!ApplySetting(settings, o.left(eq).trimmed(), o.mid(eq + 1).trimmed(), &error))
-            return fail(error);
-    }
-    if (!ReadLanguage(language, languageFilePath(settings.Language), &error) ||
-        !LoadCalibrationTables(tables, systemDataDir(), &error))
-        return fail(error);
-    if (!ignored.empty())
-        std::fprintf(stderr, "rebarscope-convert: %s\n",
-                     IgnoredSettingsMessage(ignored, QStringLiteral("EN")).toUtf8().constData());
-
     DocumentContext ctx;
     ctx.settings = &settings;
     ctx.language = &language;
