@@ -95,8 +95,7 @@ bool MakeReportDelivery(const MeasurementDocument& doc, ReportDelivery& out, QSt
     if (d.image.isNull())
         return false;
     const DocumentContext& ctx = doc.context();
-    if (!BuildReportMarkerGrids(doc.record(), *ctx.tables, *ctx.language, doc.MaxTraces(),
-                                d.grids)) {
+    if (!BuildReportMarkerGrids(doc.record(), *ctx.tables, *ctx.language, d.grids)) {
         if (error)
             *error = QStringLiteral("a marker position could not be converted");
         return false;

@@ -25,17 +25,16 @@ ReportMarkerGrid gridOf(const MarkerListContent& list) {
 } // namespace
 
 bool BuildReportMarkerGrids(const MeasurementRecord& r, const CalibrationTables& t,
-                            const LanguageTables& language, int16_t maxTraces,
-                            ReportMarkerGrids& grids) {
+                            const LanguageTables& language, ReportMarkerGrids& grids) {
     grids = {};
     if (!r.is940()) {
-        const MarkerListContent list = BuildMarkerList(r, t, language, maxTraces, 0);
+        const MarkerListContent list = BuildMarkerList(r, t, language, 0);
         grids[0] = gridOf(list);
         return list.ok;
     }
     bool ok = true;
     for (int g = 0; g < MarkGroups940; ++g) {
-        const MarkerListContent list = BuildMarkerList(r, t, language, maxTraces, 0, g);
+        const MarkerListContent list = BuildMarkerList(r, t, language, 0, g);
         ReportMarkerGrid& grid = grids[static_cast<size_t>(g)];
         grid = gridOf(list);
         grid.groupHeading = true;

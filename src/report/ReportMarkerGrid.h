@@ -36,7 +36,6 @@ int MarkerGridRows(int markers, int markersPerLine);
 // The tables of a record's markers. False (the tables then hold what was built) when a marker's
 // position could not be converted.
 bool BuildReportMarkerGrids(const MeasurementRecord& r, const CalibrationTables& t,
-                            const LanguageTables& language, int16_t maxTraces,
-                            ReportMarkerGrids& grids);
+                            const LanguageTables& language, ReportMarkerGrids& grids);
 
 } // namespace rebar

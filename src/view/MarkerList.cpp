@@ -23,8 +23,7 @@ QString field(const QString& text, int width) {
 } // namespace
 
 MarkerListContent BuildMarkerList(const MeasurementRecord& r, const CalibrationTables& t,
-                                  const LanguageTables& language, int currentMarker,
-                                  int group940) {
+                                  const LanguageTables& language, int currentMarker, int group940) {
     MarkerListContent out;
     const auto& C = language.Captions;
     const bool f940 = r.is940();
