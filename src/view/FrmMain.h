@@ -4,6 +4,7 @@
 // it turns menu clicks, mouse, keys and scrolling into calls on the document and shows what the
 // document answers. It holds no algorithm itself.
 
+#include "export/JpegExport.h"
 #include "platform/Platform.h"
 #include "view/CLimitForm.h"
 #include "view/MeasurementDocument.h"
@@ -12,6 +13,7 @@
 
 #include <QHash>
 #include <QImage>
+#include <QPointer>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -29,6 +31,7 @@ class CursorLineWidget;
 class InfoPanelWidget;
 class PictureBoxWidget;
 class ViewHost;
+class frmJpeg;
 
 class FrmMain : public QWidget {
     Q_OBJECT
@@ -91,6 +94,12 @@ public:
     // Save (menu2 item 2) and Save As (item 3): 0 done, 1 failed, 2 cancelled.
     void SaveCommand() { Show(m_doc.SaveCommand()); }
     int SaveAsCommand(bool quiet);
+    // The JPEG dialog (menu2 item 4), modeless, one per view; null while it is not open.
+    void JpegCommand();
+    frmJpeg* jpegDialog() const;
+    // What the dialog's OK does after its checks: asks for the file name and writes (0 written,
+    // 1 failed or refused, 2 the chooser was cancelled); a new measurement date is shown.
+    int JpegExport(const CompositionParams& p, int16_t PrintingForm, ExportOutcome* outcome);
     // The copy command (menu2 item 5): 0 the picture is on the clipboard, 1 it is not.
     int CopyCommand();
     // The two prints of Menu21_0 and the conversion of every open view (menu2 item 9).
@@ -156,6 +165,7 @@ private:
     bool m_closeAccepted = false; // the view's close was agreed to; it is not asked again
     MeasurementDocument m_doc;
     QImage m_pics;
+    QPointer<frmJpeg> m_jpeg;
     ViewState m_state;
     ScrollRange m_range;
     std::unique_ptr<CLimitForm> m_limiter;

@@ -6,6 +6,7 @@
 #include "export/Composition.h"
 #include "export/Conversion.h"
 #include "export/CopyPicture.h"
+#include "export/frmJpeg.h"
 #include "export/frmSaveFolder.h"
 #include "platform/Platform.h"
 #include "view/FrmMain.h"
@@ -16,6 +17,32 @@
 #include <QMdiSubWindow>
 
 namespace rebar {
+
+frmJpeg* FrmMain::jpegDialog() const {
+    return m_jpeg.data();
+}
+
+void FrmMain::JpegCommand() {
+    if (m_jpeg) {
+        m_jpeg->raise();
+        m_jpeg->activateWindow();
+        return;
+    }
+    m_jpeg = new frmJpeg(this);
+    m_jpeg->setAttribute(Qt::WA_DeleteOnClose);
+    m_jpeg->SetData(record().TraceCount, RecordMeasureDate(record()), QDate::currentDate(),
+                    record().FileName);
+    m_jpeg->show();
+}
+
+int FrmMain::JpegExport(const CompositionParams& p, int16_t PrintingForm, ExportOutcome* outcome) {
+    const int result = SetJpgFileName(m_doc, p, PrintingForm, m_pics, outcome);
+    if (outcome && outcome->dateChanged) {
+        UpdateWindowCaption();
+        SyncMenuStates();
+    }
+    return result;
+}
 
 int FrmMain::CopyCommand() {
     return record().is940() ? SaveCopy940(m_doc, m_pics) : SaveCopy730(m_doc, m_pics);

@@ -159,6 +159,8 @@ void FrmMain::RunCommand(const ViewCommand& c) {
         frameWindow()->close();
     } else if (c.window == WindowCommand::PermittivityDialog) {
         PermittivityDialog();
+    } else if (c.window == WindowCommand::JpegDialog) {
+        JpegCommand();
     } else if (c.window == WindowCommand::Copy) {
         CopyCommand();
     } else if (c.window == WindowCommand::ScreenPrint) {

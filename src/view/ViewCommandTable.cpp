@@ -85,9 +85,9 @@ void fileMenu(TableBuilder& t) {
     static const char* items[] = {"開く", "上書き保存", "名前を付けて保存", "JPEG保存", "コピー",
                                   "印刷", "報告書作成", "閉じる",           "一括変換", "終了"};
     static const WindowCommand runs[] = {
-        WindowCommand::None, WindowCommand::Save,  WindowCommand::SaveAs,
-        WindowCommand::None, WindowCommand::Copy,  WindowCommand::None,
-        WindowCommand::None, WindowCommand::Close, WindowCommand::ConvertOpenViews,
+        WindowCommand::None,       WindowCommand::Save,  WindowCommand::SaveAs,
+        WindowCommand::JpegDialog, WindowCommand::Copy,  WindowCommand::None,
+        WindowCommand::None,       WindowCommand::Close, WindowCommand::ConvertOpenViews,
         WindowCommand::None};
     for (int i = 1; i <= 10; ++i) {
         if (i == 6) {

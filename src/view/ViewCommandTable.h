@@ -27,6 +27,7 @@ enum class WindowCommand {
     Close,              // menu2 item 8
     PermittivityDialog, // Menu5 item 8
     Synchronise,        // Menu8 item 2 (its mark is the main frame's, for all views at once)
+    JpegDialog,         // menu2 item 4: the JPEG dialog of the view
     Copy,               // menu2 item 5: the copy picture to the clipboard
     ScreenPrint,        // Menu21_0 item 0
     DataPrint,          // Menu21_0 item 1: the composed picture on A4 landscape

@@ -3,10 +3,13 @@
 
 #include "AppFixture.h"
 
+#include "base/DateText.h"
 #include "export/Composition.h"
+#include "export/frmJpeg.h"
 
 #include <QAction>
 #include <QDir>
+#include <QFile>
 
 using namespace rebar;
 using namespace rebar::test;
@@ -71,4 +74,53 @@ TEST_F(ViewExports, ConvertingEveryOpenViewWritesThemIntoTheChosenFolder) {
     EXPECT_EQ(ui.messages[0].title, v->record().FilePath);
     EXPECT_EQ(ui.m_progress.history.last(), 100);
     EXPECT_FALSE(ui.m_progress.shown);
+}
+
+TEST_F(ViewExports, JpegDialogChecksItsInputAndWritesTheChosenName) {
+    ASSERT_EQ(frame->OpenFiles({rdd("A0001.RDD", 300)}), 1);
+    FrmMain* v = view(0);
+    v->menuItem("menu2", 4)->trigger();
+    frmJpeg* dlg = v->jpegDialog();
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_TRUE(v->menuItem("menu2", 4)->isEnabled());
+    EXPECT_EQ(dlg->windowTitle(), "SaveJpeg   A0001.RDD");
+    // A second command shows the same dialog.
+    v->menuItem("menu2", 4)->trigger();
+    EXPECT_EQ(v->jpegDialog(), dlg);
+    EXPECT_EQ(dlg->startTrace(), 1);
+    EXPECT_EQ(dlg->endTrace(), v->record().TraceCount);
+    ui.messages.clear();
+
+    // The cursor's column as the end, then a start after it: Messages[29], the dialog stays.
+    v->document().state().CursorColumn = 120;
+    dlg->answer(3, {});
+    EXPECT_EQ(dlg->endTrace(), 120);
+    QList<int> values = dlg->dialogValues();
+    values[8] = 200;
+    dlg->answer(0, values);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].text, message(29));
+    EXPECT_EQ(v->jpegDialog(), dlg);
+
+    // A measurement date that is no date: Messages[30].
+    values[8] = 1;
+    values[2] = 0; // the measurement-date line, with the date typed
+    values[4] = 2; // JPEG only
+    dlg->setTexts({"not a date", dlg->dialogTexts()[1]});
+    dlg->answer(0, values);
+    ASSERT_EQ(ui.messages.size(), 2);
+    EXPECT_EQ(ui.messages[1].text, message(30));
+
+    // A good date: the chooser's name is written, the date becomes the record's.
+    const QString out = scratch.path("X.jpg");
+    ui.saveAnswers.push_back(out);
+    dlg->setTexts({ShortDateText(QDate(2022, 3, 4)), dlg->dialogTexts()[1]});
+    dlg->answer(0, values);
+    ASSERT_EQ(ui.messages.size(), 3);
+    EXPECT_EQ(ui.messages[2].text, message(3));
+    EXPECT_EQ(ui.messages[2].icon, MsgIcon::Information);
+    EXPECT_TRUE(QFile::exists(out));
+    EXPECT_EQ(QImage(out).width(), CompositionAxisWidth + 120); // traces 1..120, no panel
+    EXPECT_EQ(v->record().MeasureDate, ShortDateText(QDate(2022, 3, 4)));
+    EXPECT_EQ(v->record().Modified, FlagTrue);
 }
