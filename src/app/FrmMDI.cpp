@@ -5,6 +5,7 @@
 #include "config/Program.h"
 #include "config/SystemPaths.h"
 #include "config/UserPreferences.h"
+#include "export/frmAllJpeg.h"
 #include "platform/Platform.h"
 #include "report/frmExcelForm.h"
 #include "report/frmExcelFormSetup.h"
@@ -97,12 +98,14 @@ void FrmMDI::buildMenus() {
     connect(m_homepage, &QAction::triggered, this, &FrmMDI::OpenHomepage);
     connect(m_initialSettings, &QAction::triggered, this, &FrmMDI::ShowInitialSettings);
     connect(m_report, &QAction::triggered, this, &FrmMDI::ShowReportSetup);
-    // Whenever the File menu opens, the items whose command is built are usable; the
-    // conversion of a folder's files stays disabled until its command is.
+    connect(m_convertAll, &QAction::triggered, this, [this] {
+        frmAllJpeg dialog(this);
+        platform().runDialog(dialog);
+    });
+    // Whenever the File menu opens, its items are usable again.
     connect(m_menuFile, &QMenu::aboutToShow, this, [this] {
-        for (QAction* a : {m_open, m_report, m_exit})
+        for (QAction* a : {m_open, m_report, m_convertAll, m_exit})
             a->setEnabled(true);
-        m_convertAll->setEnabled(false);
         const bool jp = program().settings.Language == QLatin1String("JP");
         m_recentMenu->setTitle(jp ? QString::fromUtf8("最近使ったファイル(&R)")
                                   : QStringLiteral("&Recent files"));
@@ -161,9 +164,8 @@ void FrmMDI::ApplyMainCaptions() {
     m_menuHelp->setTitle(WithMnemonic(caption(12), QLatin1Char('H')));
     m_about->setText(caption(67));
     m_homepage->setText(message(37));
-    for (QAction* a : {m_open, m_report, m_exit})
+    for (QAction* a : {m_open, m_report, m_convertAll, m_exit})
         a->setEnabled(true);
-    m_convertAll->setEnabled(false);
     m_initialSettings->setVisible(true);
     m_language->setVisible(false);
 }

@@ -41,7 +41,7 @@ enum { GAMode, GDistance, GMeasDate, GCreateDate, GForm, GCursor, GSens, GModel 
 double columnDistance(const MeasurementDocument& doc, int column) {
     const MeasurementRecord& r = doc.record();
     const CalibrationTables& t = *doc.context().tables;
-    return r.is940() ? CalcPosition940(r, t, doc.MaxTraces(), column, 0).distance
+    return r.is940() ? CalcPosition940(r, t, column, 0).distance
                      : CalcPosition730(r, t, column, 0).distance;
 }
 

@@ -124,3 +124,31 @@ TEST_F(ViewExports, JpegDialogChecksItsInputAndWritesTheChosenName) {
     EXPECT_EQ(v->record().MeasureDate, ShortDateText(QDate(2022, 3, 4)));
     EXPECT_EQ(v->record().Modified, FlagTrue);
 }
+
+TEST_F(ViewExports, FolderConversionOfTheMainFrameSkipsAFileThatDoesNotOpen) {
+    const QString in = scratch.path("in");
+    const QString out = scratch.path("out");
+    ASSERT_TRUE(QDir().mkpath(in) && QDir().mkpath(out));
+    rdd("in/A.RDD", 300);
+    zvx("in/C.ZVX", 400);
+    QFile bad(in + "/B.RDD");
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write(QByteArray(600, 'x'));
+    bad.close();
+    program().settings.PrintingForm = 2; // JPEG only
+    ui.messages.clear();
+
+    QAction* convertAll = frame->findChild<QAction*>("menu2_9");
+    ASSERT_NE(convertAll, nullptr);
+    ui.dialogTexts.push_back({in, out});
+    ui.dialogAnswers.push_back({0, {0}}); // every file
+    convertAll->trigger();
+    ASSERT_EQ(ui.dialogs.size(), 1);
+    EXPECT_EQ(ui.dialogs[0].name, "frmAllJpeg");
+    EXPECT_EQ(QDir(out).entryList(QDir::Files), QStringList({"A_RDD.jpg", "C_ZVX.jpg"}));
+    // The file that does not open is reported by name; the run still succeeded.
+    ASSERT_EQ(ui.messages.size(), 2);
+    EXPECT_EQ(ui.messages[0].text, message(2));
+    EXPECT_EQ(ui.messages[0].title, "B.RDD");
+    EXPECT_EQ(ui.messages[1].text, message(3));
+}
