@@ -44,7 +44,7 @@ constexpr KeyEntry KeyTable[] = {
     {"FIELCHANGE", Target::Captions, 252, 2},   {"WININFO", Target::Captions, 254, 9},
     {"WINSET", Target::Captions, 263, 5},       {"CPN", Target::Captions, 268, 1},
     {"TIRE", Target::Captions, 269, 3},         {"SPEED", Target::Captions, 273, 4},
-    {"EDITMENU", Target::Captions, 278, 3},
+    {"EDITMENU", Target::Captions, 278, 3},     {"COVERCAP", Target::Captions, 281, 19},
 };
 
 constexpr int MaxFields = 99; // the key and up to 98 texts
@@ -56,7 +56,7 @@ const KeyEntry* findKey(const QString& key) {
     return nullptr;
 }
 
-// MSG1..MSG42 -> 1..42, anything else 0.
+// MSG1..MSG44 -> 1..44, anything else 0.
 int messageNumber(const QString& key) {
     if (!key.startsWith(QLatin1String("MSG")))
         return 0;

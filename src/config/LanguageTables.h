@@ -1,5 +1,5 @@
 #pragma once
-// The texts of the current language: message entries MSG1..MSG42, the caption table, the
+// The texts of the current language: message entries MSG1..MSG44, the caption table, the
 // window title and the three texts of the convert-all dialog. Filled from the language file
 // SystemData/Laini/<Language>.ini; never cleared between reads, so an entry a new file does
 // not provide keeps its old text.
@@ -9,12 +9,12 @@
 
 namespace rebar {
 
-// The last message key a language file fills (MSG42).
-constexpr int LastMessage = 42;
+// The last message key a language file fills (MSG44).
+constexpr int LastMessage = 44;
 
 struct LanguageTables {
     std::array<QString, 101> Messages;
-    std::array<QString, 281> Captions;
+    std::array<QString, 300> Captions;
     QString WindowTitle;
     std::array<QString, 3> AllJpeg;
 };

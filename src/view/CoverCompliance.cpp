@@ -2,6 +2,7 @@
 
 #include "base/FileSave.h"
 #include "config/IniStore.h"
+#include "config/LanguageTables.h"
 #include "config/Settings.h"
 #include "view/CursorPosition.h"
 #include "view/MarkerFigures.h"
@@ -47,24 +48,68 @@ QString mm(double v) {
 
 const char SidecarSection[] = "Cover";
 
+bool isJapanese(const QString& language) {
+    return language.compare(QLatin1String("JP"), Qt::CaseInsensitive) == 0;
+}
+
 } // namespace
 
-QString CheckComplianceSettings(const ComplianceSettings& s) {
-    for (const SettingField& f : Fields) {
+QString CheckComplianceSettings(const ComplianceSettings& s, const QString& language) {
+    const bool jp = isJapanese(language);
+    for (size_t i = 0; i < Fields.size(); ++i) {
+        const SettingField& f = Fields[i];
         const double v = s.*f.field;
         if (!std::isfinite(v) || v < f.lo || v > f.hi)
-            return QStringLiteral("%1: %2 mm is outside %3 to %4 mm")
-                .arg(QLatin1String(f.english), std::isfinite(v) ? mm(v) : QString::number(v),
-                     mm(f.lo), mm(f.hi));
+            return (jp ? QString::fromUtf8("%1: %2 mm は %3～%4 mm の範囲外です")
+                       : QStringLiteral("%1: %2 mm is outside %3 to %4 mm"))
+                .arg(ComplianceSettingName(static_cast<int>(i), language),
+                     std::isfinite(v) ? mm(v) : QString::number(v), mm(f.lo), mm(f.hi));
     }
     if (s.MinimumCover > s.DesignCover)
-        return QStringLiteral("Minimum cover: %1 mm is above the design cover of %2 mm")
-            .arg(mm(s.MinimumCover), mm(s.DesignCover));
+        return (jp ? QString::fromUtf8("%1: %2 mm が設計かぶり %3 mm を超えています")
+                   : QStringLiteral("%1: %2 mm is above the design cover of %3 mm"))
+            .arg(ComplianceSettingName(3, language), mm(s.MinimumCover), mm(s.DesignCover));
     if (s.DesignCover - s.DeviationBelow < 0)
-        return QStringLiteral("Allowed deviation below: %1 mm is more than the design cover of "
-                              "%2 mm")
-            .arg(mm(s.DeviationBelow), mm(s.DesignCover));
+        return (jp ? QString::fromUtf8("%1: %2 mm が設計かぶり %3 mm を超えています")
+                   : QStringLiteral("%1: %2 mm is more than the design cover of %3 mm"))
+            .arg(ComplianceSettingName(1, language), mm(s.DeviationBelow), mm(s.DesignCover));
     return {};
+}
+
+QString ComplianceSettingName(int i, const QString& language) {
+    if (i < 0 || i >= static_cast<int>(Fields.size()))
+        return {};
+    const SettingField& f = Fields[static_cast<size_t>(i)];
+    return isJapanese(language) ? QString::fromUtf8(f.japanese) : QLatin1String(f.english);
+}
+
+std::optional<ComplianceSettings> ParseComplianceTexts(const std::array<QString, 4>& texts,
+                                                       const QString& language, QString* problem) {
+    ComplianceSettings s;
+    for (size_t i = 0; i < Fields.size(); ++i) {
+        QString t = texts[i].trimmed();
+        t.replace(QLatin1Char(','), QLatin1Char('.'));
+        bool ok = false;
+        const double v = t.toDouble(&ok);
+        if (!ok || !std::isfinite(v)) {
+            if (problem)
+                *problem =
+                    (isJapanese(language) ? QString::fromUtf8("%1: 「%2」は数値ではありません")
+                                          : QStringLiteral("%1: \"%2\" is not a number"))
+                        .arg(ComplianceSettingName(static_cast<int>(i), language),
+                             texts[i].trimmed());
+            return std::nullopt;
+        }
+        s.*Fields[i].field = v;
+    }
+    return s;
+}
+
+std::array<QString, 4> ComplianceTexts(const ComplianceSettings& s) {
+    std::array<QString, 4> out;
+    for (size_t i = 0; i < Fields.size(); ++i)
+        out[i] = mm(s.*Fields[i].field);
+    return out;
 }
 
 ComplianceSettings ComplianceDefaults(const Settings& settings) {
@@ -146,12 +191,12 @@ CoverStatistics SummarizeCovers(std::span<const double> coversMm, const Complian
     return st;
 }
 
-std::vector<MarkerCover> MarkerCoversOf(const MeasurementRecord& r, const CalibrationTables& t,
-                                        int16_t maxTraces) {
+std::vector<MarkerCover> MarkerCoversOf(const MeasurementRecord& r, const CalibrationTables& t) {
     std::vector<MarkerCover> out;
     if (r.Permittivity <= 0)
         return out;
-    const MarkerMeasure measure(r, t, maxTraces);
+    // Distances count as the marker list counts them: from the file's start, no origin column.
+    const MarkerMeasure measure(r, t);
     ForEachShownMarker(r, [&](const MarkerEntry& m) {
         const MarkerFigures f = measure(m);
         if (f.ok)
@@ -165,7 +210,7 @@ QString MarkerCoverDistanceUnit(const MeasurementRecord& r) {
 }
 
 QString CoverVerdictText(CoverVerdict v, const QString& language) {
-    const bool jp = language.compare(QLatin1String("JP"), Qt::CaseInsensitive) == 0;
+    const bool jp = isJapanese(language);
     switch (v) {
     case CoverVerdict::Within:
         return jp ? QString::fromUtf8("許容内") : QStringLiteral("within");
@@ -178,7 +223,7 @@ QString CoverVerdictText(CoverVerdict v, const QString& language) {
 }
 
 QString ComplianceVerdictText(ComplianceVerdict v, const QString& language) {
-    const bool jp = language.compare(QLatin1String("JP"), Qt::CaseInsensitive) == 0;
+    const bool jp = isJapanese(language);
     switch (v) {
     case ComplianceVerdict::Pass:
         return jp ? QString::fromUtf8("合格") : QStringLiteral("pass");
@@ -188,6 +233,29 @@ QString ComplianceVerdictText(ComplianceVerdict v, const QString& language) {
         return jp ? QString::fromUtf8("判定不可（2本未満）") : QStringLiteral("too few bars");
     }
     return {};
+}
+
+QStringList ComplianceStatisticsLines(const CoverStatistics& st, const ComplianceSettings& s,
+                                      const LanguageTables& captions, const QString& language) {
+    const auto& C = captions.Captions;
+    const QString unit = QStringLiteral(" mm");
+    QStringList lines;
+    lines << QStringLiteral("%1: %2").arg(C[290], ComplianceVerdictText(st.verdict, language));
+    lines << QStringLiteral("%1 %2 -%3 +%4%5")
+                 .arg(C[298], mm(s.DesignCover), mm(s.DeviationBelow), mm(s.DeviationAbove), unit);
+    lines << QStringLiteral("%1 %2%3").arg(C[299], mm(s.MinimumCover), unit);
+    lines << QStringLiteral("%1 %2   %3 %4%5")
+                 .arg(C[291], QString::number(st.count), C[292], mm(st.mean), unit);
+    lines << QStringLiteral("%1 %2%3   %4 %5%3")
+                 .arg(C[293], mm(st.standardDeviation), unit, C[294], mm(st.minimum));
+    QString q = QStringLiteral("%1 %2%3").arg(C[295], mm(st.quantile5Normal), unit);
+    if (st.quantile5Empirical)
+        q += QStringLiteral("  (%1 %2%3)").arg(C[296], mm(*st.quantile5Empirical), unit);
+    lines << q;
+    lines << QStringLiteral("%1 %2 (%3 %)")
+                 .arg(C[297], QString::number(st.belowMinimum),
+                      FormatFixed(100 * st.shareBelowMinimum, 1));
+    return lines;
 }
 
 QString ComplianceSidecarPath(const QString& measurementPath) {

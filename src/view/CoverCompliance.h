@@ -15,6 +15,8 @@
 // formats cannot hold them and never carry them.
 
 #include <QString>
+#include <QStringList>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -40,8 +42,21 @@ struct ComplianceLimits {
 };
 
 // Empty when every setting is in range; otherwise names the first setting that is not and
-// says what it allows ("Minimum cover: 40 mm is above the design cover of 30 mm").
-QString CheckComplianceSettings(const ComplianceSettings& s);
+// says what it allows ("Minimum cover: 40 mm is above the design cover of 30 mm"), in the
+// program's language ("JP" or anything else for English).
+QString CheckComplianceSettings(const ComplianceSettings& s,
+                                const QString& language = QStringLiteral("EN"));
+// The name of setting i (0 design cover, 1 deviation below, 2 deviation above, 3 minimum
+// cover) in the program's language.
+QString ComplianceSettingName(int i, const QString& language);
+
+// The four settings as typed in the cover dialog (design cover, deviation below, deviation
+// above, minimum cover; a decimal comma is taken as a point). Nothing when a text is not a
+// number, and problem names the setting; ranges are checked by CheckComplianceSettings.
+std::optional<ComplianceSettings> ParseComplianceTexts(const std::array<QString, 4>& texts,
+                                                       const QString& language, QString* problem);
+// The settings as the cover dialog shows them ("30.0").
+std::array<QString, 4> ComplianceTexts(const ComplianceSettings& s);
 
 // The program-wide defaults of the settings store.
 ComplianceSettings ComplianceDefaults(const Settings& settings);
@@ -83,14 +98,20 @@ struct CalibrationTables;
 // The covers of the markers a view shows, in the order the marker list shows them, measured as
 // the list measures them; empty while the view shows echo times (no permittivity, no cover).
 // A marker whose depth cannot be converted is left out.
-std::vector<MarkerCover> MarkerCoversOf(const MeasurementRecord& r, const CalibrationTables& t,
-                                        int16_t maxTraces);
+std::vector<MarkerCover> MarkerCoversOf(const MeasurementRecord& r, const CalibrationTables& t);
 // "s" for a time-based scan, "m" otherwise: the unit of MarkerCover::distance.
 QString MarkerCoverDistanceUnit(const MeasurementRecord& r);
 
 // Texts of the verdicts in the program's language ("JP" or anything else for English).
 QString CoverVerdictText(CoverVerdict v, const QString& language);
 QString ComplianceVerdictText(ComplianceVerdict v, const QString& language);
+
+struct LanguageTables;
+// The lines of the view's compliance statistics under the marker statistics: the overall
+// verdict, the settings, count, mean, standard deviation and minimum, the 5 % quantiles and
+// the share below the minimum cover, captioned from the language tables (captions 290..299).
+QStringList ComplianceStatisticsLines(const CoverStatistics& st, const ComplianceSettings& s,
+                                      const LanguageTables& captions, const QString& language);
 
 // ---- The sidecar file -----------------------------------------------------------------------
 

@@ -7,6 +7,7 @@
 #include "view/InfoPanelWidget.h"
 #include "view/InteractiveCommands.h"
 #include "view/PictureBoxWidget.h"
+#include "view/frmCoverSettings.h"
 
 #include <QAction>
 #include <QCursor>
@@ -129,6 +130,9 @@ void FrmMain::RunWindowCommand(const ViewCommand& c) {
         break;
     case WindowCommand::Comment:
         CommentCommand();
+        break;
+    case WindowCommand::CoverSettings:
+        Show(CoverSettingsCommand(m_doc, ui, this));
         break;
     default:
         return;

@@ -48,6 +48,8 @@ InfoPanelWidget::InfoPanelWidget(QWidget* view) : QWidget(view) {
     m_mklist->viewport()->installEventFilter(this);
     for (size_t i = 0; i < m_lblMaker.size(); ++i)
         m_lblMaker[i] = label(QStringLiteral("lblMaker_%1").arg(i));
+    m_lblCompliance = label(QStringLiteral("lblCompliance"));
+    m_lblCompliance->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
 void InfoPanelWidget::applyCaptions(const LanguageTables& language) {
@@ -79,6 +81,7 @@ void InfoPanelWidget::applyVisibility(const WindowOptions& o, bool gps) {
     m_lblLocation->setVisible(gps);
     for (QLabel* l : m_lblMaker)
         l->setVisible(o.MarkerInfo == 1);
+    m_lblCompliance->setVisible(o.MarkerInfo == 1);
     for (QLabel* l : m_lblTire)
         l->setVisible(o.Tire == 1);
     for (QLabel* l : m_lblSpeed)
@@ -133,6 +136,17 @@ void InfoPanelWidget::placeControls(const ViewGeometry& g, const LanguageTables&
         for (size_t c = 0; c < 3; ++c)
             m_lblMaker[1 + 3 * c + r]->setGeometry(g.twipsX(cols[c]), g.twipsY(rows[r]), cellW,
                                                    cellH);
+    // The cover compliance lines below the statistics, across the panel.
+    placeCompliance(g);
+}
+
+// The label keeps room for the seven lines of the compliance statistics whatever it shows, so
+// the view's height does not follow the markers.
+void InfoPanelWidget::placeCompliance(const ViewGeometry& g) {
+    constexpr int Lines = 7;
+    const int lineH = m_lblCompliance->fontMetrics().lineSpacing();
+    m_lblCompliance->setGeometry(g.twipsX(120), g.twipsY(6465 + 210 + 90),
+                                 g.InfoPanelWidth - g.twipsX(120) + g.x1, Lines * lineH + 2);
 }
 
 void InfoPanelWidget::moveColumns(const ViewGeometry& g) {
@@ -169,6 +183,7 @@ void InfoPanelWidget::showMarkerList(const MarkerListContent& c) {
     for (size_t i = 0; i < c.labels.size(); ++i)
         if (c.labelSet[i])
             m_lblMaker[i]->setText(c.labels[i]);
+    m_lblCompliance->setText(c.complianceLines.join(QLatin1Char('\n')));
 }
 
 void InfoPanelWidget::showReadouts(const Readouts& r, bool showGps) {
@@ -254,7 +269,8 @@ int InfoPanelWidget::selectedLine() const {
 }
 
 int InfoPanelWidget::statisticsBottom() const {
-    return y() + m_lblMaker[3]->y() + m_lblMaker[3]->height();
+    const QLabel* lowest = m_lblCompliance->isVisibleTo(this) ? m_lblCompliance : m_lblMaker[3];
+    return y() + lowest->y() + lowest->height();
 }
 
 } // namespace rebar

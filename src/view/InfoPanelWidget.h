@@ -2,8 +2,9 @@
 // The information panel on the left of a measurement view: the marker list `mklist`, the cursor
 // readouts (lblCursor, lblCursorX, lblCursorY, lblYuudenritu), the positioning data
 // (lbl_GPSDate, lbl_Location), tyre and measurement speed (lblTire, lblSpeed) and the marker
-// statistics (lblMaker). The panel sits at the view's top-left corner, so its controls keep the
-// positions the view's layout rules give them.
+// statistics (lblMaker) with the cover compliance lines below them (lblCompliance). The panel sits
+// at the view's top-left corner, so its controls keep the positions the view's layout rules give
+// them.
 
 #include "config/LanguageTables.h"
 #include "view/ViewLayout.h"
@@ -58,6 +59,7 @@ private:
     static constexpr int ListFontPixels = 12;
     QLabel* label(const QString& name);
     void fitListFont();
+    void placeCompliance(const ViewGeometry& g);
 
     QListWidget* m_mklist = nullptr;
     QLabel* m_lblCursor = nullptr;
@@ -69,6 +71,7 @@ private:
     std::array<QLabel*, 2> m_lblTire{};
     std::array<QLabel*, 2> m_lblSpeed{};
     std::array<QLabel*, 14> m_lblMaker{};
+    QLabel* m_lblCompliance = nullptr; // the cover compliance statistics, several lines
 };
 
 } // namespace rebar

@@ -23,7 +23,9 @@ QString field(const QString& text, int width) {
 } // namespace
 
 MarkerListContent BuildMarkerList(const MeasurementRecord& r, const CalibrationTables& t,
-                                  const LanguageTables& language, int currentMarker, int group940) {
+                                  const LanguageTables& language, int currentMarker, int group940,
+                                  const ComplianceSettings* compliance,
+                                  const QString& languageName) {
     MarkerListContent out;
     const auto& C = language.Captions;
     const bool f940 = r.is940();
@@ -44,6 +46,11 @@ MarkerListContent BuildMarkerList(const MeasurementRecord& r, const CalibrationT
     out.captions = {distCaption + QLatin1Char('(') + distUnit + QLatin1Char(')'),
                     depthCaption + QLatin1Char('(') + depthUnit + QLatin1Char(')'),
                     pitchCaption + QLatin1Char('(') + distUnit + QLatin1Char(')')};
+    // Covers are judged only where the depths are covers: not on the time axis.
+    const ComplianceSettings* judge = timeAxis ? nullptr : compliance;
+    if (judge)
+        out.header += QStringLiteral("  ") + C[289];
+    std::vector<double> covers;
 
     const MarkerMeasure measure(r, t);
     MarkerStatistics stats;
@@ -80,6 +87,13 @@ MarkerListContent BuildMarkerList(const MeasurementRecord& r, const CalibrationT
             line.text += field(pitchText + distUnit, 10);
         line.figures = {numberText, dist,
                         timeAxis ? TimeFigure(p.timeNs) : DepthFigure(r, p.depthCm), pitchText};
+        if (judge) {
+            const double coverMm = p.depthCm * 10;
+            line.verdict = JudgeCover(coverMm, *judge);
+            line.belowMinimum = BelowMinimum(coverMm, *judge);
+            line.text += QStringLiteral("   ") + CoverVerdictText(*line.verdict, languageName);
+            covers.push_back(coverMm);
+        }
         stats.add(depthValue, step);
         previous = d;
         out.lines << line;
@@ -113,6 +127,11 @@ MarkerListContent BuildMarkerList(const MeasurementRecord& r, const CalibrationT
     for (size_t i = 4; i <= 9; ++i) {
         out.labels[i] = texts.text[i];
         out.labelSet[i] = texts.set[i];
+    }
+    if (judge) {
+        out.coverStatistics = SummarizeCovers(covers, *judge);
+        out.complianceLines =
+            ComplianceStatisticsLines(*out.coverStatistics, *judge, language, languageName);
     }
     return out;
 }

@@ -3,12 +3,14 @@
 #include "data/Family.h"
 #include "data/Markers.h"
 #include "view/ColorMap.h"
+#include "view/MarkerFigures.h"
 #include "view/Sprites.h"
 #include "view/ViewFonts.h"
 
 #include <QPainter>
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace rebar {
 
@@ -46,15 +48,15 @@ public:
     }
     // The mask ANDed at (left, maskTop), the picture ORed at (left, top), the label at
     // (left, labelTop).
-    void marker(int64_t left, int64_t maskTop, int64_t top, int64_t labelTop,
-                const QString& label) {
+    void marker(int64_t left, int64_t maskTop, int64_t top, int64_t labelTop, const QString& label,
+                bool warning) {
         if (!near(left) || !near(maskTop) || !near(top) || !near(labelTop))
             return; // far outside the picture: nothing of it would show
         const int x = static_cast<int>(left);
         m_p.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
         m_p.drawImage(x, static_cast<int>(maskTop), MarkFlagPicture());
         m_p.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
-        m_p.drawImage(x, static_cast<int>(top), MarkerPicture());
+        m_p.drawImage(x, static_cast<int>(top), warning ? WarningMarkerPicture() : MarkerPicture());
         m_p.setCompositionMode(QPainter::CompositionMode_SourceOver);
         m_p.drawText(QRect(x, static_cast<int>(labelTop), 1000, 100), Qt::AlignLeft | Qt::AlignTop,
                      label);
@@ -74,6 +76,26 @@ QString markerLabel(int64_t number) {
     return QLatin1Char(' ') + QString::number(number);
 }
 
+// Tells whether a marker is drawn in the warning colours: its cover, measured as the marker
+// list measures it, lies below the minimum cover.
+class WarningTest {
+public:
+    WarningTest(const MeasurementRecord& rec, const CoverWarning* warning) : m_warning(warning) {
+        if (warning && rec.Permittivity > 0)
+            m_measure.emplace(rec, warning->tables);
+    }
+    bool operator()(const MarkerEntry& m) const {
+        if (!m_measure)
+            return false;
+        const MarkerFigures f = (*m_measure)(m);
+        return f.ok && BelowMinimum(f.depthCm * 10, m_warning->settings);
+    }
+
+private:
+    const CoverWarning* m_warning;
+    std::optional<MarkerMeasure> m_measure;
+};
+
 } // namespace
 
 int WalkedRowOfSample(int64_t y, int maxSample, int maxRow) {
@@ -91,7 +113,7 @@ int WalkedRowOfSample(int64_t y, int maxSample, int maxRow) {
     return 0;
 }
 
-bool DrawMarkers730(const MeasurementRecord& rec, ViewImages& images) {
+bool DrawMarkers730(const MeasurementRecord& rec, ViewImages& images, const CoverWarning* warning) {
     const int N = rec.TraceCount;
     if (N < 1)
         return false;
@@ -103,6 +125,7 @@ bool DrawMarkers730(const MeasurementRecord& rec, ViewImages& images) {
     const bool wide = rec.ViewRange >= 3 && rec.ViewRange <= 5;
     const bool mirrored = rec.Direction == 1;
     const bool half = rec.CoverMagnification != 0;
+    const WarningTest warns(rec, warning);
     {
         MarkerPainter mp(overlay);
         ForEachMarker730(rec, [&](const MarkerEntry& mk) {
@@ -134,14 +157,14 @@ bool DrawMarkers730(const MeasurementRecord& rec, ViewImages& images) {
             default:
                 return;
             }
-            mp.marker(n - 6, c + 9, c + 9, c - 5, markerLabel(mk.number));
+            mp.marker(n - 6, c + 9, c + 9, c - 5, markerLabel(mk.number), warns(mk));
         });
     }
     images.OverlayImage = std::move(overlay);
     return true;
 }
 
-bool DrawMarkers940(const MeasurementRecord& rec, ViewImages& images) {
+bool DrawMarkers940(const MeasurementRecord& rec, ViewImages& images, const CoverWarning* warning) {
     const int N = rec.TraceCount;
     const int group = rec.MarkerGroup;
     if (N < 1 || group < 0 || group >= MarkGroups940)
@@ -154,6 +177,7 @@ bool DrawMarkers940(const MeasurementRecord& rec, ViewImages& images) {
     const bool wide = rec.ViewRange >= 3 && rec.ViewRange <= 5;
     const bool mirrored = rec.Direction == 1;
     const bool half = rec.CoverMagnification != 0;
+    const WarningTest warns(rec, warning);
     {
         MarkerPainter mp(overlay);
         ForEachMark940(rec, group, [&](const MarkerEntry& mk) {
@@ -195,11 +219,17 @@ bool DrawMarkers940(const MeasurementRecord& rec, ViewImages& images) {
             default:
                 return;
             }
-            mp.marker(left, maskTop, d + 10, d - 5, markerLabel(mk.number));
+            mp.marker(left, maskTop, d + 10, d - 5, markerLabel(mk.number), warns(mk));
         });
     }
     images.OverlayImage = std::move(overlay);
     return true;
+}
+
+bool DrawViewMarkers(const MeasurementRecord& rec, ViewImages& images,
+                     const CoverWarning* warning) {
+    return rec.is940() ? DrawMarkers940(rec, images, warning)
+                       : DrawMarkers730(rec, images, warning);
 }
 
 } // namespace rebar

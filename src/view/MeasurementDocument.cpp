@@ -5,6 +5,7 @@
 #include "processing/DepthScale.h"
 #include "view/AModeTrace.h"
 #include "view/DisplayDefaults.h"
+#include "view/MarkerOverlay.h"
 #include "view/ScaleStrip.h"
 #include "view/ViewLayout.h"
 #include "view/ViewRefresh.h"
@@ -12,10 +13,15 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QUndoStack>
+#include <cstdio>
 
 namespace rebar {
 
 namespace {
+
+constexpr int MsgMarkersNotShown = 18;
+constexpr int MsgCoverSidecarNotSaved = 43;
+constexpr int MsgCoverSettingInvalid = 44;
 
 // The leading number of a marker-list figure ("12.5cm" -> 12.5); nothing when there is none.
 std::optional<double> leadingNumber(const QString& field) {
@@ -72,6 +78,9 @@ OpenResult MeasurementDocument::Open(const QString& path, const DocumentContext&
     m_colorBar = ColorBar{};
     m_markerList = MarkerListContent{};
     m_readouts = Readouts{};
+    m_compliance = ComplianceDefaults(*ctx.settings);
+    m_complianceFromSidecar = false;
+    m_complianceNote.clear();
     m_undo->clear();
     m_lineFigures.reset();
     ApplyCreationDefaults(m_rec, *ctx.settings);
@@ -86,6 +95,7 @@ OpenResult MeasurementDocument::Open(const QString& path, const DocumentContext&
     m_progress = feedback.progress;
     OpenResult result = ReadMeasurementPath(m_rec, path, read, feedback.kindKnown);
     if (result) {
+        readComplianceSidecar(path);
         SettleDisplaySettings(m_rec, *ctx.settings);
         if (Refresh(AllRefreshSteps)) {
             SetMenuMarks();
@@ -101,6 +111,50 @@ OpenResult MeasurementDocument::Open(const QString& path, const DocumentContext&
     return result;
 }
 
+// The sidecar beside the file gives the view's cover settings; one that cannot be used is
+// ignored with a note on standard error, and the defaults stay.
+void MeasurementDocument::readComplianceSidecar(const QString& path) {
+    const SidecarRead sidecar = ReadComplianceSidecar(path, m_compliance);
+    m_compliance = sidecar.settings;
+    m_complianceFromSidecar = sidecar.found;
+    m_complianceNote = sidecar.note;
+    if (!sidecar.note.isEmpty())
+        std::fprintf(stderr, "rebarscope: %s\n", qUtf8Printable(sidecar.note));
+}
+
+CommandResult MeasurementDocument::SetCompliance(const ComplianceSettings& s) {
+    CommandResult res;
+    const QString language = languageName();
+    if (const QString problem = CheckComplianceSettings(s, language); !problem.isEmpty()) {
+        res.ok = false;
+        res.warn(MsgCoverSettingInvalid, m_rec.FilePath, problem);
+        return res;
+    }
+    m_compliance = s;
+    if (!redrawMarkers(res)) {
+        res.ok = false;
+        res.warn(MsgMarkersNotShown, m_rec.FilePath);
+    }
+    QString error;
+    if (!WriteComplianceSidecar(m_rec.FilePath, s, &error)) {
+        res.ok = false;
+        res.warn(MsgCoverSidecarNotSaved, ComplianceSidecarPath(m_rec.FilePath), error);
+        return res;
+    }
+    m_complianceFromSidecar = true;
+    m_complianceNote.clear();
+    return res;
+}
+
+bool MeasurementDocument::drawMarkers() {
+    const CoverWarning warning{*m_ctx.tables, m_compliance};
+    return DrawViewMarkers(m_rec, m_images, &warning);
+}
+
+QString MeasurementDocument::languageName() const {
+    return m_ctx.settings ? m_ctx.settings->Language : QStringLiteral("JP");
+}
+
 bool MeasurementDocument::Refresh(RefreshSteps steps) {
     const CalibrationTables& tables = *m_ctx.tables;
     m_shown = {};
@@ -109,7 +163,7 @@ bool MeasurementDocument::Refresh(RefreshSteps steps) {
     if (steps & RefreshStep::Process && !ProcessView(m_rec, tables, m_progress))
         return false;
     if (steps & RefreshStep::Render) {
-        if (!RenderView(m_rec, tables, m_images, m_progress))
+        if (!RenderView(m_rec, tables, m_images, m_progress, &m_compliance))
             return false;
         m_shown |= RefreshStep::Render;
     }
@@ -154,7 +208,8 @@ bool MeasurementDocument::DrawDepthAxis() {
 
 bool MeasurementDocument::RebuildMarkerList() {
     m_lineFigures.reset(); // the figures of a clicked line may be out of date
-    m_markerList = BuildMarkerList(m_rec, *m_ctx.tables, *m_ctx.language, m_state.CurrentMarker);
+    m_markerList = BuildMarkerList(m_rec, *m_ctx.tables, *m_ctx.language, m_state.CurrentMarker, -1,
+                                   &m_compliance, languageName());
     return m_markerList.ok;
 }
 

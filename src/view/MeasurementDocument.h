@@ -15,6 +15,7 @@
 #include "data/MeasurementRecord.h"
 #include "view/ColorBar.h"
 #include "view/CommandResult.h"
+#include "view/CoverCompliance.h"
 #include "view/CursorMotion.h"
 #include "view/CursorPosition.h"
 #include "view/DocumentContext.h"
@@ -257,6 +258,21 @@ public:
     CommandResult SetNote(const QString& note);
     CommandResult SetComment(const std::array<QString, 4>& texts, int direction);
 
+    // ---- Cover compliance ----
+    // The view's cover compliance settings: at Open those of the file's sidecar, or the
+    // program's defaults when there is none or it is ignored (the reason then goes to standard
+    // error and stays in complianceNote()); for the session, what SetCompliance stored.
+    const ComplianceSettings& compliance() const { return m_compliance; }
+    bool complianceFromSidecar() const { return m_complianceFromSidecar; }
+    const QString& complianceNote() const { return m_complianceNote; }
+    // The settings of the cover dialog: a setting out of range is refused (MSG44 naming it,
+    // nothing changed); otherwise they become the view's, the marker list and overlay show the
+    // new verdicts, and the sidecar is written beside the file (a failed write: MSG43 with the
+    // reason, ok false, the settings kept for the session).
+    CommandResult SetCompliance(const ComplianceSettings& s);
+    // The program's language name ("JP", "EN") the document's texts are in.
+    QString languageName() const;
+
     // ---- Saving ----
     // Save (menu2 item 2): writes an RDD or ZVX file in place; nothing for other kinds.
     CommandResult SaveCommand();
@@ -279,6 +295,9 @@ private:
     void restoreMarkerState(const MarkerState& s);
     CommandResult showRestored();
     bool placeCursor(int column, int row);
+    void readComplianceSidecar(const QString& path);
+    // The marker overlay over the composed image, markers below the minimum cover warned.
+    bool drawMarkers();
     friend class MarkerStep;
 
     DocumentContext m_ctx;
@@ -291,6 +310,9 @@ private:
     ColorBar m_colorBar;
     MarkerListContent m_markerList;
     Readouts m_readouts;
+    ComplianceSettings m_compliance;
+    bool m_complianceFromSidecar = false;
+    QString m_complianceNote;
     ProgressFn m_progress; // set while a file loads
     RefreshSteps m_shown;
     std::unique_ptr<QUndoStack> m_undo;

@@ -182,7 +182,7 @@ CommandResult MeasurementDocument::MarkerGroupCommand(int group) {
     m_marks.MarkerGroup = group;
     m_rec.MarkerGroup = static_cast<int16_t>(group);
     res.updates |= ViewUpdate::MarkerList;
-    const bool drawn = DrawMarkers940(m_rec, m_images);
+    const bool drawn = drawMarkers();
     if (drawn)
         res.updates |= ViewUpdate::Image;
     if (!RebuildMarkerList() || !drawn) {

@@ -132,8 +132,7 @@ CommandResult MeasurementDocument::RedoCommand(int) {
 bool MeasurementDocument::redrawMarkers(CommandResult& result) {
     result.updates |= ViewUpdate::MarkerList | ViewUpdate::Readouts;
     const bool listed = RebuildMarkerList();
-    const bool drawn =
-        m_rec.is940() ? DrawMarkers940(m_rec, m_images) : DrawMarkers730(m_rec, m_images);
+    const bool drawn = drawMarkers();
     if (drawn)
         result.updates |= ViewUpdate::Image;
     UpdateReadouts();

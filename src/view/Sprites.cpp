@@ -6,7 +6,8 @@ namespace {
 
 constexpr QRgb White = 0xffffffffu;
 constexpr QRgb Black = 0xff000000u;
-constexpr QRgb MarkerFill = 0xffff0000u; // red
+constexpr QRgb MarkerFill = 0xffff0000u;  // red
+constexpr QRgb WarningFill = 0xffff00ffu; // magenta
 
 // The marker shape: a triangle with its tip at the bottom centre.
 constexpr const char* MarkerShape[MarkerSpriteSize] = {
@@ -43,7 +44,7 @@ QImage picture(int w, int h, const char* const* shape, QRgb ink, QRgb paper) {
     return img;
 }
 
-QImage markerPicture() {
+QImage markerPicture(QRgb fill, QRgb rim) {
     QImage img(MarkerSpriteSize, MarkerSpriteSize, QImage::Format_RGB32);
     for (int y = 0; y < MarkerSpriteSize; ++y) {
         auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
@@ -54,7 +55,7 @@ QImage markerPicture() {
             }
             const bool inner = inMarker(x - 1, y) && inMarker(x + 1, y) && inMarker(x, y - 1) &&
                                inMarker(x, y + 1);
-            line[x] = inner ? MarkerFill : Black;
+            line[x] = inner ? fill : rim;
         }
     }
     return img;
@@ -69,7 +70,12 @@ const QImage& MarkFlagPicture() {
 }
 
 const QImage& MarkerPicture() {
-    static const QImage img = markerPicture();
+    static const QImage img = markerPicture(MarkerFill, Black);
+    return img;
+}
+
+const QImage& WarningMarkerPicture() {
+    static const QImage img = markerPicture(WarningFill, White);
     return img;
 }
 

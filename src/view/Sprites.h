@@ -16,6 +16,9 @@ constexpr int ArrowHeight = 11;
 const QImage& MarkFlagPicture();
 // `maka`: the same shape in colour with a black rim, on black.
 const QImage& MarkerPicture();
+// The marker of a bar below the minimum cover: the same shape in saturated magenta with a white
+// rim, on black, so that one of its two colours stands out on every gradation.
+const QImage& WarningMarkerPicture();
 // `arrow`: a black downward arrow on white.
 const QImage& ProcessingLineArrow();
 

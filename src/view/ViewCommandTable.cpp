@@ -111,7 +111,7 @@ void fileMenu(TableBuilder& t) {
 }
 
 // The marker list's commands: in the menu bar (Menu13 in Menu1 item 8) and as the list's popup
-// (Menu11), on the list's selected line.
+// (Menu11), on the list's selected line; and the view's cover compliance settings.
 void markerListMenu(TableBuilder& t, const QString& parent, const QString& array) {
     static const char* listEdit[] = {"削除", "整列", "昇順", "降順"};
     for (int i = 0; i < 4; ++i) {
@@ -119,6 +119,7 @@ void markerListMenu(TableBuilder& t, const QString& parent, const QString& array
         c.window = WindowCommand::MarkerList;
         c.enabled = markerLines;
     }
+    t.item(parent, array, 4, u("かぶり判定設定..."), 281).window = WindowCommand::CoverSettings;
 }
 
 // Undo and redo of the marker commands.

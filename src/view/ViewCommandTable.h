@@ -38,6 +38,7 @@ enum class WindowCommand {
     BackCalculate,      // Menu10 / Menu14 item 12: the depth input box
     WindowOptions,      // Menu7 item 1: the window-options dialog
     Comment,            // Menu7 item 2: the comment dialog
+    CoverSettings,      // Menu11 / Menu13 item 4: the cover compliance settings dialog
 };
 
 struct ViewCommand {

@@ -13,10 +13,15 @@ bool ProcessView(MeasurementRecord& r, const CalibrationTables& t, const Progres
 }
 
 bool RenderView(const MeasurementRecord& r, const CalibrationTables& t, ViewImages& images,
-                const ProgressFn& progress) {
-    if (r.is940())
-        return RenderBMode940(r, t, images, progress) && DrawMarkers940(r, images);
-    return RenderBMode730(r, t, images) && DrawMarkers730(r, images);
+                const ProgressFn& progress, const ComplianceSettings* compliance) {
+    const bool rendered =
+        r.is940() ? RenderBMode940(r, t, images, progress) : RenderBMode730(r, t, images);
+    if (!rendered)
+        return false;
+    if (!compliance)
+        return DrawViewMarkers(r, images);
+    const CoverWarning warning{t, *compliance};
+    return DrawViewMarkers(r, images, &warning);
 }
 
 bool DrawViewDepthAxis(const MeasurementRecord& r, const CalibrationTables& t,

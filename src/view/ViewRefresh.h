@@ -15,9 +15,11 @@ namespace rebar {
 
 // Process730 or Process940.
 bool ProcessView(MeasurementRecord& r, const CalibrationTables& t, const ProgressFn& progress);
-// The B-mode image with its strip (ComposedImage), then the marker overlay (OverlayImage).
+struct ComplianceSettings;
+// The B-mode image with its strip (ComposedImage), then the marker overlay (OverlayImage); with
+// compliance settings, markers below the minimum cover show in the warning colour.
 bool RenderView(const MeasurementRecord& r, const CalibrationTables& t, ViewImages& images,
-                const ProgressFn& progress);
+                const ProgressFn& progress, const ComplianceSettings* compliance = nullptr);
 // The depth (or time) axis; rebuilds RowDepthTable first.
 bool DrawViewDepthAxis(const MeasurementRecord& r, const CalibrationTables& t,
                        std::vector<int32_t>& RowDepthTable, QImage& DepthAxisBitmap);

@@ -84,8 +84,8 @@ TEST_F(ReadLanguageTest, KeysFillTheirEntriesWhateverTheirCase) {
 }
 
 TEST_F(ReadLanguageTest, MessageKeysOutsideOneToTheLastMessageAreIgnored) {
-    ASSERT_TRUE(read("msgrange.ini", {QStringLiteral("MSG0,zero"), QStringLiteral("MSG43,x"),
-                                      QStringLiteral("MSG100,y"), QStringLiteral("MSG42,last"),
+    ASSERT_TRUE(read("msgrange.ini", {QStringLiteral("MSG0,zero"), QStringLiteral("MSG45,x"),
+                                      QStringLiteral("MSG100,y"), QStringLiteral("MSG44,last"),
                                       QStringLiteral("MSG1,first")}));
     EXPECT_EQ(m_t.Messages[1], QStringLiteral("first"));
     EXPECT_EQ(m_t.Messages[LastMessage], QStringLiteral("last"));
@@ -210,7 +210,7 @@ constexpr KeySpec ShippedKeys[] = {
     {"JPEG", 183, 17},      {"EMENU1", 201, 3},   {"SETLOGO1", 204, 9}, {"SETLOGO2", 213, 18},
     {"SETLOGO3", 231, 11},  {"SETLOGO4", 242, 4}, {"FILENAME", 246, 3}, {"FILECOMMENT", 249, 3},
     {"FIELCHANGE", 252, 2}, {"WININFO", 254, 9},  {"WINSET", 263, 5},   {"CPN", 268, 1},
-    {"TIRE", 269, 3},       {"SPEED", 273, 4},    {"EDITMENU", 278, 3},
+    {"TIRE", 269, 3},       {"SPEED", 273, 4},    {"EDITMENU", 278, 3}, {"COVERCAP", 281, 19},
 };
 
 QString shippedPath(const QString& language) {

@@ -219,8 +219,7 @@ TEST_F(CoverScenes, MarkersOfAKnownSceneAreJudgedByTheirCovers) {
     for (const auto& [name, format] : {std::pair{"LINE.RDD", scangen::Format::Rdd},
                                        std::pair{"LINE.ZVX", scangen::Format::Zvx}}) {
         auto doc = open(write(QString::fromLatin1(name), format, sc));
-        const std::vector<MarkerCover> covers =
-            MarkerCoversOf(doc->record(), test::buildTables(), doc->MaxTraces());
+        const std::vector<MarkerCover> covers = MarkerCoversOf(doc->record(), test::buildTables());
         ASSERT_EQ(covers.size(), sc.bars.size()) << name;
         for (size_t i = 0; i < covers.size(); ++i) {
             EXPECT_NEAR(covers[i].coverMm, sc.bars[i].coverMm, 1.5) << name << " bar " << i;
@@ -241,7 +240,7 @@ TEST_F(CoverScenes, NoCoversWhileTheViewShowsEchoTimes) {
     doc->ChoosePermittivity(7); // the time axis
     ASSERT_LE(doc->record().Permittivity, 0);
     EXPECT_FALSE(doc->markerList().lines.isEmpty());
-    EXPECT_TRUE(MarkerCoversOf(doc->record(), test::buildTables(), doc->MaxTraces()).empty());
+    EXPECT_TRUE(MarkerCoversOf(doc->record(), test::buildTables()).empty());
 }
 
 TEST_F(CoverScenes, RbinfoPrintsTheFiguresWithTheSidecarsSettings) {

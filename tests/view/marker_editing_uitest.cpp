@@ -5,9 +5,12 @@
 #include "app/AppFixture.h"
 #include "data/Markers.h"
 #include "data/Notes.h"
+#include "view/CoverCompliance.h"
 #include "view/PictureBoxWidget.h"
 
 #include <QAction>
+#include <QFile>
+#include <QLabel>
 #include <QListWidget>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -174,4 +177,33 @@ TEST_F(MarkerWindow, WindowOptionsHidePartsAndANewHalfWaveChoiceReprocesses) {
     // The limiter holds the window's height.
     EXPECT_EQ(v->sizeLimiter().MinHeight(), v->subWindow()->height());
     EXPECT_EQ(v->sizeLimiter().MaxHeight(), v->subWindow()->height());
+}
+
+// The cover settings item of the marker list's menu: the dialog opens on the view's settings;
+// OK stores what was typed for the view and beside the file, and the panel shows the new
+// figures; a text that is not a number is named and changes nothing.
+TEST_F(MarkerWindow, TheCoverSettingsDialogChangesTheViewsSettingsAndWritesTheSidecar) {
+    FrmMain* v = openRdd();
+    QAction* item = v->menuItem(QStringLiteral("Menu13"), 4);
+    ASSERT_TRUE(item && item->isEnabled());
+    ui.dialogAnswers.push_back({0, {}});
+    ui.dialogTexts.push_back({"35", "5", "5", "25,5"});
+    item->trigger();
+    ASSERT_EQ(ui.dialogs.size(), 1);
+    EXPECT_EQ(ui.dialogs[0].name, QStringLiteral("frmCoverSettings"));
+    EXPECT_EQ(ui.dialogs[0].values, (QList<int>{300, 50, 100, 200})); // the defaults
+    EXPECT_EQ(v->document().compliance(), (ComplianceSettings{35, 5, 5, 25.5}));
+    EXPECT_TRUE(QFile::exists(ComplianceSidecarPath(v->record().FilePath)));
+    EXPECT_TRUE(ui.messages.isEmpty());
+    auto* panel = v->findChild<QLabel*>(QStringLiteral("lblCompliance"));
+    ASSERT_TRUE(panel);
+    EXPECT_TRUE(panel->text().contains(QStringLiteral("25.5 mm"))) << panel->text().toStdString();
+
+    ui.dialogAnswers.push_back({0, {}});
+    ui.dialogTexts.push_back({"35", "5", "five", "25"});
+    item->trigger();
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.messages[0].text.contains(QString::fromUtf8("「five」")))
+        << ui.messages[0].text.toStdString();
+    EXPECT_EQ(v->document().compliance(), (ComplianceSettings{35, 5, 5, 25.5}));
 }

@@ -93,7 +93,8 @@ const char* const Usage =
     "                         and statistics as the view shows them: a line \"# FILE\", the\n"
     "                         list's header and marker lines, then the statistics labels row\n"
     "                         by row, separated by tabs (count; headings; average, minimum and\n"
-    "                         maximum of depth and pitch); --group G lists 940 mark group G\n"
+    "                         maximum of depth and pitch) and the cover compliance lines;\n"
+    "                         --group G lists 940 mark group G\n"
     "\n"
     "  --compliance           open each FILE as the program opens it and print the cover\n"
     "                         compliance of its listed markers as one JSON object per line:\n"
@@ -624,15 +625,11 @@ int compliance(const QStringList& overrides, const QStringList& files) {
             status = 1;
             continue;
         }
-        const SidecarRead sidecar =
-            ReadComplianceSidecar(path, ComplianceDefaults(program.settings));
-        if (!sidecar.note.isEmpty())
-            std::fprintf(stderr, "rbinfo: %s\n", sidecar.note.toUtf8().constData());
-        const std::vector<MarkerCover> covers =
-            MarkerCoversOf(doc.record(), program.tables, doc.MaxTraces());
-        QJsonObject o = QJsonDocument::fromJson(ComplianceJson(covers, sidecar.settings)).object();
+        // The document took its settings from the sidecar (or noted why not) as it opened.
+        const std::vector<MarkerCover> covers = MarkerCoversOf(doc.record(), program.tables);
+        QJsonObject o = QJsonDocument::fromJson(ComplianceJson(covers, doc.compliance())).object();
         o.insert(QStringLiteral("file"), path);
-        o.insert(QStringLiteral("sidecar"), sidecar.found);
+        o.insert(QStringLiteral("sidecar"), doc.complianceFromSidecar());
         std::printf("%s\n", QJsonDocument(o).toJson(QJsonDocument::Compact).constData());
     }
     return status;
@@ -664,6 +661,7 @@ int printMarkerLists(const QStringList& files, const QStringList& overrides, int
         out << tab + label(12) + tab + label(13);
         for (size_t row = 0; row < 3; ++row)
             out << C[106 + row] + tab + label(4 + row) + tab + label(7 + row);
+        out << list.complianceLines; // the cover compliance lines below the statistics
         const QByteArray text = (out.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
         std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
     }
