@@ -1,6 +1,10 @@
 #include "export/Conversion.h"
 
+#include "base/FileSave.h"
+#include "base/PathNames.h"
 #include "export/DataWorkbook.h"
+#include "view/CoverCompliance.h"
+#include "view/MeasurementDocument.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -104,6 +108,32 @@ ConversionOptions ConversionOptionsFrom(const Settings& s, const QString& destin
     return o;
 }
 
+namespace {
+
+// The cover compliance CSV of the opened file beside its other outputs.
+void writeComplianceCsv(const MeasurementDocument& doc, const QString& base, FileConversion& fc) {
+    const MeasurementRecord& r = doc.record();
+    if (r.Permittivity <= 0) {
+        fc.ok = false;
+        fc.reason = QStringLiteral("cover compliance: the scan is shown on the time axis; covers "
+                                   "need a permittivity");
+        return;
+    }
+    const std::vector<MarkerCover> covers = MarkerCoversOf(r, *doc.context().tables);
+    const QByteArray csv = ComplianceCsv(covers, doc.compliance(), MarkerCoverDistanceUnit(r));
+    const QString path = base + QStringLiteral("_cover.csv");
+    const QByteArrayView parts[] = {csv};
+    const FileSaveOutcome saved = SaveFileBytes(path, parts);
+    if (!saved.ok) {
+        fc.ok = false;
+        fc.reason = QStringLiteral("cover compliance CSV: ") + saved.reason;
+        return;
+    }
+    fc.written << path;
+}
+
+} // namespace
+
 FileConversion ConvertFile(const QString& path, const DocumentContext& ctx,
                            const LoadFeedback& feedback, const ConversionOptions& options,
                            const ExportTarget& target, ExportRun& run) {
@@ -127,6 +157,8 @@ FileConversion ConvertFile(const QString& path, const DocumentContext& ctx,
     fc.written = out.written;
     fc.reason = out.reason;
     fc.workbookError = out.workbookError;
+    if (fc.ok && options.Compliance)
+        writeComplianceCsv(doc, joinPath(options.destination, named.Name), fc);
     return fc;
 }
 

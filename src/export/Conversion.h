@@ -37,6 +37,9 @@ struct ConversionOptions {
     int16_t PrintingForm = FormJpegCsv;
     bool OneWorkbook = false;
     QString destination; // the folder written to
+    // Also a cover compliance CSV per file (Name_cover.csv: one line per listed marker and a
+    // summary line, by the view's cover settings); a file on the time axis fails.
+    bool Compliance = false;
 };
 ConversionOptions ConversionOptionsFrom(const Settings& s, const QString& destination,
                                         bool oneWorkbook, const QDate& today);

@@ -3,6 +3,7 @@
 #include "base/PathNames.h"
 #include "base/TextEncoding.h"
 #include "export/Workbook.h"
+#include "view/CoverCompliance.h"
 #include "view/CursorPosition.h"
 #include "view/MeasurementDocument.h"
 
@@ -69,14 +70,90 @@ void textCell(std::vector<BlockCell>& cells, int row, int column, const QString&
 constexpr int LastSheetRow = 1048575;
 constexpr int LastSheetColumn = 16383;
 
+// The cells a block writes: its marker table, and in a view's own workbook the compliance table.
+template <class Fn> void forEachCell(const WorkbookBlock& b, bool common, Fn&& fn) {
+    for (const BlockCell& c : b.cells)
+        fn(c);
+    if (!common)
+        for (const BlockCell& c : b.complianceCells)
+            fn(c);
+}
+
 // True when every cell of the block at K lies on the sheet.
 bool fits(int K, const WorkbookBlock& b, bool common) {
     const BlockGeometry g = geometry(b, common);
-    for (const BlockCell& c : b.cells)
+    bool inside = true;
+    forEachCell(b, common, [&](const BlockCell& c) {
         if (static_cast<int64_t>(K) + g.tableRow - 1 + c.row > LastSheetRow ||
             ColumnB + c.column > LastSheetColumn)
-            return false;
-    return static_cast<int64_t>(K) + std::max(g.tableRow, g.height) <= LastSheetRow;
+            inside = false;
+    });
+    return inside && static_cast<int64_t>(K) + std::max(g.tableRow, g.height) <= LastSheetRow;
+}
+
+// Rows of the compliance table below R0: its figures from row 11 on, the marker lines after
+// them.
+constexpr int ComplianceRow = 11;
+constexpr int ComplianceMarkerRow = ComplianceRow + 13;
+
+// The compliance of the table's markers by the view's settings: the settings, the figures of
+// the set and its verdict, then one line per marker (number, distance, cover, verdict).
+void complianceCells(const MeasurementDocument& doc, const MarkerTable& table,
+                     std::vector<BlockCell>& cells) {
+    const MeasurementRecord& r = doc.record();
+    if (r.Permittivity <= 0)
+        return; // echo times are no covers
+    const auto& C = doc.context().language->Captions;
+    const ComplianceSettings& s = doc.compliance();
+    const QString language = doc.languageName();
+    std::vector<double> covers;
+    for (const MarkerTableRow& row : table.rows)
+        covers.push_back(row.figures.depthCm * 10);
+    const CoverStatistics st = SummarizeCovers(covers, s);
+    const QString mmFormat = numberFormat(1);
+    auto figure = [&](int row, const QString& caption, double v) {
+        textCell(cells, row, 0, caption);
+        cells.push_back({row, 1, true, v, mmFormat});
+    };
+    int row = ComplianceRow;
+    textCell(cells, row, 0, C[290]);
+    textCell(cells, row++, 1, ComplianceVerdictText(st.verdict, language));
+    figure(row++, C[283], s.DesignCover);
+    figure(row++, C[284], s.DeviationBelow);
+    figure(row++, C[285], s.DeviationAbove);
+    figure(row++, C[286], s.MinimumCover);
+    textCell(cells, row, 0, C[291]);
+    cells.push_back({row++, 1, true, static_cast<double>(st.count), QStringLiteral("0")});
+    if (st.count > 0) {
+        figure(row, C[292], st.mean);
+        figure(row + 1, C[293], st.standardDeviation);
+        figure(row + 2, C[294], st.minimum);
+        figure(row + 3, C[295], st.quantile5Normal);
+    }
+    row += 4;
+    textCell(cells, row, 0, C[296]);
+    if (st.quantile5Empirical)
+        cells.push_back({row, 1, true, *st.quantile5Empirical, mmFormat});
+    ++row;
+    textCell(cells, row, 0, C[297]);
+    cells.push_back({row, 1, true, static_cast<double>(st.belowMinimum), QStringLiteral("0")});
+    cells.push_back({row, 2, true, st.shareBelowMinimum, QStringLiteral("0.0%")});
+
+    row = ComplianceMarkerRow;
+    const QString distUnit =
+        r.XScale != 0 ? QStringLiteral(" (s)") : QStringLiteral(" (") + r.XUnit + QLatin1Char(')');
+    textCell(cells, row, 0, C[96]);
+    textCell(cells, row, 1, (r.XScale != 0 ? C[99] : C[97]) + distUnit);
+    textCell(cells, row, 2, C[98] + QStringLiteral(" (mm)"));
+    textCell(cells, row, 3, C[289]);
+    for (const MarkerTableRow& m : table.rows) {
+        ++row;
+        const double cover = m.figures.depthCm * 10;
+        cells.push_back({row, 0, true, static_cast<double>(m.number), QStringLiteral("0")});
+        figureCell(cells, row, 1, DistanceFigure(r, m.figures.distance));
+        cells.push_back({row, 2, true, cover, mmFormat});
+        textCell(cells, row, 3, CoverVerdictText(JudgeCover(cover, s), language));
+    }
 }
 
 bool writeBlock(Workbook& book, int sheet, int K, const WorkbookBlock& b, bool common) {
@@ -86,7 +163,7 @@ bool writeBlock(Workbook& book, int sheet, int K, const WorkbookBlock& b, bool c
     if (common)
         book.writeText(sheet, K + g.nameRow - 1, ColumnB, b.fileName);
     const int R0 = K + g.tableRow - 1;
-    for (const BlockCell& c : b.cells) {
+    forEachCell(b, common, [&](const BlockCell& c) {
         if (c.number) {
             CellStyle style;
             style.numberFormat = c.text;
@@ -94,7 +171,7 @@ bool writeBlock(Workbook& book, int sheet, int K, const WorkbookBlock& b, bool c
         } else {
             book.writeText(sheet, R0 + c.row, ColumnB + c.column, c.text);
         }
-    }
+    });
     return !book.failed();
 }
 
@@ -165,6 +242,7 @@ std::optional<WorkbookBlock> PrepareWorkbookBlock(const MeasurementDocument& doc
                  numberFormat(stats.decimals[s], k < 7 ? stats.depthUnit : stats.pitchUnit)});
         }
     }
+    complianceCells(doc, table, b.complianceCells);
     return b;
 }
 

@@ -2,7 +2,9 @@
 // The data workbooks of the exports: a view's composed picture at the top of a sheet and, below
 // it, the markers of the exported range (number, distance, depth or echo time, pitch) followed by
 // their statistics. Either one workbook per view, or one common workbook of a conversion whose
-// sheet stacks one block per view. Always .xlsx.
+// sheet stacks one block per view. Always .xlsx. The workbook of one view also carries the
+// cover compliance of those markers under the statistics: the view's settings, the figures of
+// the set and its verdict, and each marker's cover and verdict.
 //
 // Figures are written as numbers in number formats that show them as the marker list does
 // ("0.0000", "0.0\"cm\""), so the cells read as the list's texts and still compute.
@@ -41,6 +43,9 @@ struct WorkbookBlock {
     bool family940 = false;
     bool halfSize = false; // CoverMagnification on
     std::vector<BlockCell> cells;
+    // The cover compliance table (rows below R0 as the cells'), written in a view's own
+    // workbook only; empty on the time axis.
+    std::vector<BlockCell> complianceCells;
 };
 
 std::optional<WorkbookBlock> PrepareWorkbookBlock(const MeasurementDocument& doc,

@@ -5,7 +5,9 @@
 #include "export/Conversion.h"
 
 #include "export/DataWorkbook.h"
+#include "export/JpegExport.h"
 #include "scangen/DztWriter.h"
+#include "view/CoverCompliance.h"
 #include "view/DocumentFixtures.h"
 
 #include <QDir>
@@ -177,4 +179,41 @@ TEST_F(Conversion, ConverterWritesAFolderAndReportsTheBrokenFile) {
     EXPECT_EQ(convert({in, "--to", out, "--form", "png"}), 2);
     EXPECT_EQ(convert({in, "--to", out, "--form", "jpeg", "--one-workbook"}), 2);
     EXPECT_EQ(convert({in}), 2);
+}
+
+// --compliance adds one CSV per file with the covers the file's view lists; the marker CSV
+// keeps its bytes.
+TEST_F(Conversion, ConverterWritesACoverComplianceCsvPerFile) {
+    scangen::Scene sc = scene(1200);
+    sc.er = 8;
+    sc.bars = {{300, 30}, {550, 12}, {800, 45}};
+    sc.markGroups = 1;
+    const QString a = write(QStringLiteral("in/A.RDD"), scangen::Format::Rdd, sc);
+    const QString b = write(QStringLiteral("in/B.ZVX"), scangen::Format::Zvx, sc);
+    ASSERT_TRUE(WriteComplianceSidecar(b, ComplianceSettings{40, 5, 5, 35}, nullptr));
+    ASSERT_EQ(convert({in, "--to", out, "--form", "jpeg+csv"}), 0);
+    QFile plainCsv(out + QStringLiteral("/A_RDD.csv"));
+    ASSERT_TRUE(plainCsv.open(QIODevice::ReadOnly));
+    const QByteArray markerCsv = plainCsv.readAll();
+    plainCsv.close();
+
+    QByteArray log;
+    ASSERT_EQ(convert({in, "--to", out, "--form", "jpeg+csv", "--compliance"}, &log), 0)
+        << log.toStdString();
+    EXPECT_EQ(outputs(), QStringList({"A_RDD.csv", "A_RDD.jpg", "A_RDD_cover.csv", "B_ZVX.csv",
+                                      "B_ZVX.jpg", "B_ZVX_cover.csv"}));
+    ASSERT_TRUE(plainCsv.open(QIODevice::ReadOnly));
+    EXPECT_EQ(plainCsv.readAll(), markerCsv);
+    for (const QString& path : {a, b}) {
+        auto doc = open(path);
+        const std::vector<MarkerCover> covers = MarkerCoversOf(doc->record(), buildTables());
+        ASSERT_EQ(covers.size(), 3u);
+        QFile f(out + QLatin1Char('/') + DefaultExportName(QFileInfo(path).fileName()) +
+                QStringLiteral("_cover.csv"));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray csv = f.readAll();
+        EXPECT_EQ(csv, ComplianceCsv(covers, doc->compliance(), QStringLiteral("m")));
+        EXPECT_EQ(csv.count("\r\n"), 5); // header, three markers, summary
+        EXPECT_TRUE(csv.contains(path == b ? "design=40.0-5.0+5.0/min35.0" : "/min20.0"));
+    }
 }

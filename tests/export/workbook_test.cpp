@@ -4,6 +4,7 @@
 
 #include "export/DataWorkbook.h"
 #include "export/JpegExport.h"
+#include "view/CoverCompliance.h"
 
 #include "view/DocumentFixtures.h"
 
@@ -203,4 +204,59 @@ TEST(WorkbookError, NamesTheFailureItsNumberAndTheLibrary) {
     EXPECT_TRUE(lines[2].endsWith(" : 7"));
     EXPECT_TRUE(lines[3].startsWith(QString::fromUtf8("ExcelVer：")));
     EXPECT_GT(lines[3].size(), 9); // the library's version follows
+}
+
+// The view's own workbook carries the compliance of its markers under the statistics: the
+// settings, the figures and verdict of the set, and each marker's cover and verdict.
+TEST_F(WorkbookRead, ViewWorkbookCarriesTheComplianceTableUnderTheStatistics) {
+    scangen::Scene sc = scene(1200);
+    sc.er = 8;
+    sc.bars = {{300, 30}, {550, 12}, {800, 45}};
+    sc.markGroups = 1;
+    const QString file = write(QStringLiteral("W.RDD"), scangen::Format::Rdd, sc);
+    ASSERT_TRUE(WriteComplianceSidecar(file, ComplianceSettings{30, 5, 10, 20}, nullptr));
+    auto doc = open(file);
+    CompositionParams p;
+    QImage pics;
+    ASSERT_TRUE(MakeJPG(*doc, p, pics));
+    const QString base = scratch.path(QStringLiteral("cover"));
+    QString error;
+    ASSERT_EQ(WriteDataWorkbook730(*doc, pics, base, p.StartTrace, p.EndTrace, 1, &error), 0)
+        << error.toStdString();
+    const QJsonObject book = read(base + QStringLiteral(".xlsx"));
+    const std::vector<MarkerCover> covers = MarkerCoversOf(doc->record(), buildTables());
+    ASSERT_EQ(covers.size(), 3u);
+    // The marker table keeps its place (row 38) and the compliance table follows at row 49.
+    EXPECT_EQ(cell(book, "B38")[0].toString(), C()[96]);
+    EXPECT_EQ(cell(book, "B49")[0].toString(), C()[290]);
+    EXPECT_EQ(cell(book, "C49")[0].toString(), QString::fromUtf8("不合格"));
+    EXPECT_EQ(cell(book, "B50")[0].toString(), C()[283]);
+    EXPECT_DOUBLE_EQ(cell(book, "C50")[0].toDouble(), 30);
+    EXPECT_EQ(cell(book, "C50")[1].toString(), "0.0");
+    EXPECT_DOUBLE_EQ(cell(book, "C53")[0].toDouble(), 20); // the minimum cover
+    EXPECT_EQ(cell(book, "C54")[0].toDouble(), 3);         // count
+    const double mean = (covers[0].coverMm + covers[1].coverMm + covers[2].coverMm) / 3;
+    EXPECT_NEAR(cell(book, "C55")[0].toDouble(), mean, 1e-9);
+    EXPECT_NEAR(cell(book, "C57")[0].toDouble(), covers[1].coverMm, 1e-9); // the minimum
+    EXPECT_TRUE(cell(book, "C59").isEmpty()); // no empirical quantile below 20 bars
+    EXPECT_EQ(cell(book, "C60")[0].toDouble(), 1);
+    EXPECT_NEAR(cell(book, "D60")[0].toDouble(), 1.0 / 3, 1e-9);
+    EXPECT_EQ(cell(book, "E62")[0].toString(), C()[289]);
+    for (int i = 0; i < 3; ++i) {
+        const QByteArray row = QByteArray::number(63 + i);
+        EXPECT_EQ(cell(book, ("B" + row).constData())[0].toDouble(), i + 1);
+        EXPECT_NEAR(cell(book, ("D" + row).constData())[0].toDouble(),
+                    covers[static_cast<size_t>(i)].coverMm, 1e-9);
+    }
+    EXPECT_EQ(cell(book, "E64")[0].toString(), QString::fromUtf8("不足"));
+
+    // The common workbook's blocks stay as they were: no compliance table between them.
+    CommonWorkbook common;
+    ASSERT_EQ(AppendDataWorkbook730(common, *doc, pics, base, p.StartTrace, p.EndTrace, 1, true,
+                                    false, &error),
+              0);
+    QString saved;
+    ASSERT_TRUE(common.finish(scratch.path(QString()), QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9)),
+                              &saved, &error));
+    EXPECT_TRUE(cell(read(saved), "B49").isEmpty());
 }

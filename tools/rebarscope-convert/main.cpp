@@ -4,7 +4,8 @@
 // workbook still takes its views in file order.
 //
 //   rebarscope-convert SRC... --to DIR [--form jpeg|jpeg+csv|workbook] [--one-workbook]
-//                      [--setting Key=Value]... [--channel N] [--pitch MM] [--threads N]
+//                      [--compliance] [--setting Key=Value]... [--channel N] [--pitch MM]
+//                      [--threads N]
 //   rebarscope-convert --report LAYOUT.ini [--photos DIR] FILES... --to OUT.xlsx|OUT.pdf
 //                      [--setting Key=Value]...
 //
@@ -40,12 +41,16 @@ namespace {
 
 const char* Usage =
     "usage: rebarscope-convert SRC... --to DIR [--form jpeg|jpeg+csv|workbook] [--one-workbook]\n"
-    "                          [--setting Key=Value]... [--channel N] [--pitch MM] [--threads N]\n"
+    "                          [--compliance] [--setting Key=Value]... [--channel N] [--pitch MM]\n"
+    "                          [--threads N]\n"
     "  SRC      measurement files (RDD, VXD, ZVX, text data *.??0..9, DZT) or folders of them\n"
     "  --to     the folder written to (created when missing)\n"
     "  --form   jpeg+csv: a JPEG and, with markers, a marker CSV (default: the settings' form);\n"
     "           jpeg: the JPEG only; workbook: a workbook per file\n"
     "  --one-workbook   with --form workbook: one common workbook of every file\n"
+    "  --compliance     also NAME_cover.csv per file: the cover and verdict of each listed\n"
+    "                   marker and a summary line, by the file's FILE.cover.ini beside it or\n"
+    "                   the [Compliance] defaults\n"
     "  --setting        a settings key (e.g. AModePrint=0) for this run\n"
     "  --channel N      the channel of multi-channel DZT files (default 1)\n"
     "  --pitch MM       the scan distance of time-based DZT files (without it they fail)\n"
@@ -194,6 +199,7 @@ int main(int argc, char** argv) {
     QStringList sources, overrides;
     QString destination, form;
     bool oneWorkbook = false;
+    bool compliance = false;
     int threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     DztImportOptions dzt;
     dzt.channel = 1;
@@ -220,6 +226,8 @@ int main(int argc, char** argv) {
                 return fail(QStringLiteral("--form is jpeg, jpeg+csv or workbook"));
         } else if (a == QLatin1String("--one-workbook")) {
             oneWorkbook = true;
+        } else if (a == QLatin1String("--compliance")) {
+            compliance = true;
         } else if (a == QLatin1String("--setting")) {
             if (!value(v) || !v.contains(QLatin1Char('=')))
                 return fail(QStringLiteral("--setting needs Key=Value"));
@@ -278,6 +286,7 @@ int main(int argc, char** argv) {
     ctx.tables = &tables;
     ConversionOptions options =
         ConversionOptionsFrom(settings, destination, oneWorkbook, QDate::currentDate());
+    options.Compliance = compliance;
     if (form == QLatin1String("jpeg"))
         options.PrintingForm = FormJpeg;
     else if (form == QLatin1String("jpeg+csv"))
