@@ -184,10 +184,7 @@ TEST_F(Conversion, ConverterWritesAFolderAndReportsTheBrokenFile) {
 // --compliance adds one CSV per file with the covers the file's view lists; the marker CSV
 // keeps its bytes.
 TEST_F(Conversion, ConverterWritesACoverComplianceCsvPerFile) {
-    scangen::Scene sc = scene(1200);
-    sc.er = 8;
-    sc.bars = {{300, 30}, {550, 12}, {800, 45}};
-    sc.markGroups = 1;
+    const scangen::Scene sc = barsAtCovers({{300, 30}, {550, 12}, {800, 45}});
     const QString a = write(QStringLiteral("in/A.RDD"), scangen::Format::Rdd, sc);
     const QString b = write(QStringLiteral("in/B.ZVX"), scangen::Format::Zvx, sc);
     ASSERT_TRUE(WriteComplianceSidecar(b, ComplianceSettings{40, 5, 5, 35}, nullptr));

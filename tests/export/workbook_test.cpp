@@ -209,10 +209,7 @@ TEST(WorkbookError, NamesTheFailureItsNumberAndTheLibrary) {
 // The view's own workbook carries the compliance of its markers under the statistics: the
 // settings, the figures and verdict of the set, and each marker's cover and verdict.
 TEST_F(WorkbookRead, ViewWorkbookCarriesTheComplianceTableUnderTheStatistics) {
-    scangen::Scene sc = scene(1200);
-    sc.er = 8;
-    sc.bars = {{300, 30}, {550, 12}, {800, 45}};
-    sc.markGroups = 1;
+    const scangen::Scene sc = barsAtCovers({{300, 30}, {550, 12}, {800, 45}});
     const QString file = write(QStringLiteral("W.RDD"), scangen::Format::Rdd, sc);
     ASSERT_TRUE(WriteComplianceSidecar(file, ComplianceSettings{30, 5, 10, 20}, nullptr));
     auto doc = open(file);

@@ -55,6 +55,15 @@ protected:
         s.markGroups = 2;
         return s;
     }
+    // Bars at known covers (mm), each marked in mark group 0, read back at the settings'
+    // permittivity so that the listed depths are the scene's covers.
+    static scangen::Scene barsAtCovers(std::vector<scangen::SceneBar> bars, int traces = 1200) {
+        scangen::Scene s = scene(traces);
+        s.er = 8;
+        s.bars = std::move(bars);
+        s.markGroups = 1;
+        return s;
+    }
     QString write(const QString& name, scangen::Format format, const scangen::Scene& s) {
         const QString path = scratch.path(name);
         QString error;

@@ -23,11 +23,7 @@ protected:
     // Bars at 30, 12 (below the minimum of 20), 45 and 27 mm, read at the settings'
     // permittivity.
     static scangen::Scene shallowBar() {
-        scangen::Scene sc = scene(1200);
-        sc.er = 8;
-        sc.bars = {{300, 30}, {550, 12}, {800, 45}, {1050, 27}};
-        sc.markGroups = 1;
-        return sc;
+        return barsAtCovers({{300, 30}, {550, 12}, {800, 45}, {1050, 27}});
     }
     static ComplianceSettings design30() { return {30, 5, 10, 20}; }
 };
