@@ -2,6 +2,7 @@
 
 #include "base/DateText.h"
 #include "export/Composition.h"
+#include "view/CursorPosition.h"
 #include "view/MeasurementDocument.h"
 
 namespace rebar {
@@ -89,6 +90,31 @@ std::array<std::optional<QString>, 9> ReportHeaderTexts(const MeasurementDocumen
     return h;
 }
 
+std::vector<ComplianceFigure> ComplianceFigures(const CoverStatistics& st,
+                                                const ComplianceSettings& s,
+                                                const LanguageTables& captions,
+                                                const QString& language) {
+    const auto& C = captions.Captions;
+    auto mm = [](double v) { return FormatFixed(v, 1) + QStringLiteral(" mm"); };
+    std::vector<ComplianceFigure> out{
+        {C[290], ComplianceVerdictText(st.verdict, language)},
+        {C[298], QStringLiteral("%1 -%2 +%3 mm")
+                     .arg(FormatFixed(s.DesignCover, 1), FormatFixed(s.DeviationBelow, 1),
+                          FormatFixed(s.DeviationAbove, 1))},
+        {C[299], mm(s.MinimumCover)},
+        {C[291], QString::number(st.count)},
+        {C[292], mm(st.mean)},
+        {C[293], mm(st.standardDeviation)},
+        {C[294], mm(st.minimum)},
+        {C[295], mm(st.quantile5Normal)}};
+    if (st.quantile5Empirical)
+        out.push_back({C[296], mm(*st.quantile5Empirical)});
+    out.push_back({C[297], QStringLiteral("%1 (%2 %)")
+                               .arg(QString::number(st.belowMinimum),
+                                    FormatFixed(100 * st.shareBelowMinimum, 1))});
+    return out;
+}
+
 bool MakeReportDelivery(const MeasurementDocument& doc, ReportDelivery& out, QString* error) {
     ReportDelivery d;
     d.image = ComposeReportDataImage(doc, error);
@@ -103,6 +129,14 @@ bool MakeReportDelivery(const MeasurementDocument& doc, ReportDelivery& out, QSt
     d.family = doc.record().is940() ? 940 : 730;
     d.header = ReportHeaderTexts(doc);
     d.title = doc.record().FileName;
+    const std::vector<MarkerCover> covers = MarkerCoversOf(doc.record(), *ctx.tables);
+    if (!covers.empty()) {
+        std::vector<double> mm;
+        for (const MarkerCover& c : covers)
+            mm.push_back(c.coverMm);
+        d.compliance = ComplianceFigures(SummarizeCovers(mm, doc.compliance()), doc.compliance(),
+                                         *ctx.language, doc.languageName());
+    }
     out = std::move(d);
     return true;
 }

@@ -4,11 +4,13 @@
 // and the file name as the entry's title.
 
 #include "report/ReportMarkerGrid.h"
+#include "view/CoverCompliance.h"
 
 #include <QImage>
 #include <QString>
 #include <array>
 #include <optional>
+#include <vector>
 
 namespace rebar {
 
@@ -16,6 +18,18 @@ class MeasurementDocument;
 struct DocumentContext;
 struct LoadFeedback;
 struct OpenResult;
+
+// A figure of a file's cover compliance as the report's table shows it: caption and value.
+struct ComplianceFigure {
+    QString caption, value;
+};
+// The verdict, design cover with its deviations, minimum cover, count, mean, standard
+// deviation, minimum, the 5 % quantile (and the empirical one with 20 or more bars) and those
+// below the minimum, captioned from the language tables.
+std::vector<ComplianceFigure> ComplianceFigures(const CoverStatistics& st,
+                                                const ComplianceSettings& s,
+                                                const LanguageTables& captions,
+                                                const QString& language);
 
 struct ReportDelivery {
     QImage image;
@@ -25,6 +39,9 @@ struct ReportDelivery {
     // equipment, settings, remarks); the others stay as the user left them.
     std::array<std::optional<QString>, 9> header;
     QString title;
+    // The cover compliance of the markers the view lists, by the view's settings; empty on the
+    // time axis or without markers.
+    std::vector<ComplianceFigure> compliance;
 };
 
 // The composed picture of a data slot: the whole file with the view's distance strip and the

@@ -33,6 +33,13 @@ using ReportMarkerGrids = std::array<ReportMarkerGrid, ReportMarkerGridCount>;
 // band, where a table that fills its last band exactly takes 3 rows for that band.
 int MarkerGridRows(int markers, int markersPerLine);
 
+// The cover compliance table under the marker tables: caption and value pairs side by side,
+// a caption over four columns and its value over six, ComplianceFiguresPerRow to a row.
+constexpr int ComplianceFiguresPerRow = 3;
+inline int ComplianceTableRows(int figures) {
+    return (figures + ComplianceFiguresPerRow - 1) / ComplianceFiguresPerRow;
+}
+
 // The tables of a record's markers. False (the tables then hold what was built) when a marker's
 // position could not be converted.
 bool BuildReportMarkerGrids(const MeasurementRecord& r, const CalibrationTables& t,

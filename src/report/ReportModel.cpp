@@ -156,6 +156,9 @@ void ReportModel::layoutData(DataSlot& d) const {
         } else {
             rows += MarkerBandRows;
         }
+        d.ComplianceRow = rows;
+        if (d.Delivered)
+            rows += ComplianceTableRows(static_cast<int>(d.Compliance.size()));
     }
     d.RemarksRow = rows;
     d.Height = rows + (d.HasRemarks ? 1 : 0);

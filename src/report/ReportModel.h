@@ -78,6 +78,10 @@ struct DataSlot {
     std::array<int16_t, ReportMarkerGridCount> MarkerCounts{};
     int16_t HasRemarks = 0;
     int32_t RemarksRow = 0;
+    // The cover compliance table under the marker tables (rows from ComplianceRow), once a
+    // file with covers delivered.
+    std::vector<ComplianceFigure> Compliance;
+    int32_t ComplianceRow = 0;
     int16_t Delivered = 0; // the delivered tables have been taken over and placed
     QImage Picture;        // the composed picture at its own size
     ReportMarkerGrids GridContent;

@@ -325,6 +325,7 @@ bool ReportModel::TakeOverDeliveries() {
         d.PictureLoaded = 1;
         d.Picture = delivery->image;
         d.GridContent = delivery->grids;
+        d.Compliance = delivery->compliance;
         d.Family = delivery->family;
         for (int g = 0; g < ReportMarkerGridCount; ++g)
             d.MarkerCounts[static_cast<size_t>(g)] = static_cast<int16_t>(

@@ -26,7 +26,9 @@ QFont sheetFont() {
     f.setFamilies({QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
                    QStringLiteral("Liberation Sans")});
     f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(8.5);
+    // 8.5 points on paper: the font is sized at the writer's 720 units per inch and then scaled
+    // with the painter's point transform, so its size is given in points of that transform.
+    f.setPointSizeF(8.5 * 72.0 / PdfDpi);
     return f;
 }
 

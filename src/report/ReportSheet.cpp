@@ -92,8 +92,10 @@ public:
                     d.PictureLoaded && !d.Picture.isNull() ? d.Picture
                                                            : blankPicture(d.Width, d.Size),
                     g.DataPictureWidthPt, d.Size * DataRowPt, false);
-            if (d.HasMarkers)
+            if (d.HasMarkers) {
                 markerTables(d);
+                complianceTable(d);
+            }
             if (d.HasRemarks)
                 cell(d.Col, d.Row + d.RemarksRow, 30, 1, m_model.texts().dataRemarks[n]);
         }
@@ -124,6 +126,16 @@ public:
                         cell(col, row + r, 3, 1,
                              grid.markers[static_cast<size_t>(k)][static_cast<size_t>(r)], true);
             }
+        }
+    }
+
+    // The compliance figures under the tables, three caption and value pairs to a row.
+    void complianceTable(const DataSlot& d) {
+        for (size_t k = 0; k < d.Compliance.size(); ++k) {
+            const int row = d.Row + d.ComplianceRow + static_cast<int>(k) / ComplianceFiguresPerRow;
+            const int col = d.Col + (static_cast<int>(k) % ComplianceFiguresPerRow) * 10;
+            cell(col, row, 4, 1, d.Compliance[k].caption, true);
+            cell(col + 4, row, 6, 1, d.Compliance[k].value, true);
         }
     }
 

@@ -4,6 +4,7 @@
 
 #include "report/ReportDelivery.h"
 #include "report/ReportModel.h"
+#include "view/CoverCompliance.h"
 
 #include "view/DocumentFixtures.h"
 
@@ -81,4 +82,24 @@ TEST_F(ReportDeliveryTest, AZvxFileFillsOneTableAGroupAndItsComments) {
     EXPECT_EQ(m.texts().header[0], QString::fromUtf8("CompanyName:東建設"));
     EXPECT_EQ(m.texts().header[4], "Measurer:");
     EXPECT_EQ(m.texts().dataTitle[0], "DECK.ZVX");
+}
+
+// A file's delivery carries its view's cover compliance: the settings of its sidecar and the
+// figures of its listed markers.
+TEST_F(ReportDeliveryTest, CarriesTheCoverComplianceOfTheViewsSettings) {
+    const QString file = write(QStringLiteral("W.RDD"), scangen::Format::Rdd,
+                               barsAtCovers({{300, 30}, {550, 12}, {800, 45}}));
+    ASSERT_TRUE(WriteComplianceSidecar(file, ComplianceSettings{30, 5, 10, 20}, nullptr));
+    ReportDelivery out;
+    OpenResult opened;
+    QString error;
+    ASSERT_TRUE(OpenReportDelivery(file, context(), {}, out, opened, &error))
+        << error.toStdString();
+    const auto& C = japanese().Captions;
+    ASSERT_EQ(out.compliance.size(), 9u);
+    EXPECT_EQ(out.compliance[0].caption, C[290]);
+    EXPECT_EQ(out.compliance[0].value, QString::fromUtf8("不合格"));
+    EXPECT_EQ(out.compliance[1].value, "30.0 -5.0 +10.0 mm");
+    EXPECT_EQ(out.compliance[3].value, "3");
+    EXPECT_EQ(out.compliance[8].value, "1 (33.3 %)");
 }

@@ -266,3 +266,39 @@ TEST(ReportPdf, OnePagePerBandOfRowsWithThePicturesDrawn) {
     const ReportWriteResult badXlsx = SaveReport(s, dir.path("missing/dir/report.xlsx"));
     EXPECT_FALSE(badXlsx.ok);
 }
+
+// A delivery with cover compliance figures adds their table under the marker tables: pairs of
+// caption and value, three to a row, and the remarks move below it.
+TEST(ReportSheet, TheComplianceTableStandsUnderTheMarkerTables) {
+    ReportLayout l;
+    l.PhotoNum = 0;
+    l.DataNum = 1;
+    ReportModel m;
+    m.Load(l, false);
+    ReportDelivery d = delivery(5, false);
+    for (int k = 0; k < 9; ++k)
+        d.compliance.push_back({QStringLiteral("c%1").arg(k), QStringLiteral("v%1").arg(k)});
+    m.Deliver(0, d);
+    m.TakeOverDeliveries();
+    const DataSlot& slot = m.data(0);
+    EXPECT_EQ(slot.ComplianceRow, slot.MarkerRow + MarkerBandRows);
+    EXPECT_EQ(slot.RemarksRow, slot.ComplianceRow + 3); // nine figures: three rows
+    const ReportSheet s = BuildReportSheet(m);
+    const int row = slot.Row + slot.ComplianceRow;
+    ASSERT_TRUE(cellAt(s, 2, row));
+    EXPECT_EQ(cellAt(s, 2, row)->text, "c0");
+    ASSERT_TRUE(cellAt(s, 6, row));
+    EXPECT_EQ(cellAt(s, 6, row)->text, "v0");
+    EXPECT_EQ(cellAt(s, 6, row)->colSpan, 6);
+    EXPECT_EQ(cellAt(s, 12, row)->text, "c1");
+    EXPECT_EQ(cellAt(s, 2, row + 1)->text, "c3");
+    EXPECT_EQ(cellAt(s, 22, row + 2)->text, "c8");
+    EXPECT_TRUE(cellAt(s, 2, slot.Row + slot.RemarksRow));
+
+    // A delivery without covers keeps the slot as it was.
+    ReportModel plain;
+    plain.Load(l, false);
+    plain.Deliver(0, delivery(5, false));
+    plain.TakeOverDeliveries();
+    EXPECT_EQ(plain.data(0).RemarksRow, slot.ComplianceRow);
+}
