@@ -9,7 +9,7 @@
 namespace rebar {
 
 QString reportLayoutFilePath() {
-    return systemDataDir() + QStringLiteral("/ReportLayout.ini");
+    return writableDataFile(QStringLiteral("ReportLayout.ini"));
 }
 
 namespace {

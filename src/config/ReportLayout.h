@@ -1,7 +1,8 @@
 #pragma once
 // The report layout: which blocks a report has and how large they are, kept program-wide in
-// SystemData/ReportLayout.ini. Read once at start-up; the report setup dialogs change it in
-// memory and only the sheet setup dialog's OK writes the file.
+// The ReportLayout.ini the program reads and writes (see writableDataFile). Read once at start-up;
+// the report setup dialogs change it in memory and only the sheet setup dialog's OK writes the
+// file.
 
 #include <QString>
 #include <array>
@@ -47,7 +48,7 @@ struct ReportLayoutChanges {
     int16_t DataChanged = 0;
 };
 
-// SystemData/ReportLayout.ini.
+// The ReportLayout.ini the program reads and writes (see writableDataFile).
 QString reportLayoutFilePath();
 
 // Reads every key in table order into layout; a missing file or key gives the default. False

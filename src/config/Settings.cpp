@@ -9,7 +9,7 @@
 namespace rebar {
 
 QString settingsFilePath() {
-    return systemDataDir() + QStringLiteral("/Default.ini");
+    return writableDataFile(QStringLiteral("Default.ini"));
 }
 
 bool settingsTextToInt16(const QString& text, int16_t& out) {

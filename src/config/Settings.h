@@ -58,7 +58,7 @@ struct IgnoredSetting {
     QString value;
 };
 
-// The path of Default.ini in the SystemData folder.
+// The Default.ini the program reads and writes (see writableDataFile).
 QString settingsFilePath();
 
 // Reads every key of Default.ini at path into s, in key-table order. A missing file or key gives

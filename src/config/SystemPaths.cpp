@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace rebar {
 
@@ -36,6 +38,36 @@ QString resolveProgramPath(const QString& stored) {
         return QDir::toNativeSeparators(systemDataDir() + QLatin1Char('/') +
                                         rel.mid(prefix.size()));
     return QDir::toNativeSeparators(programDir() + QLatin1Char('/') + rel);
+}
+
+QString writableDataFile(const QString& name, const QString& systemDir, bool systemWritable,
+                         const QString& userDir) {
+    const QString shipped = systemDir + QLatin1Char('/') + name;
+    if (systemWritable || userDir.isEmpty())
+        return shipped;
+    const QString copy = userDir + QLatin1Char('/') + name;
+    if (!QFileInfo::exists(copy) && QFileInfo::exists(shipped) && QDir().mkpath(userDir)) {
+        // The copy goes in under a temporary name so that a failed copy never leaves half a
+        // file that would be read as the user's settings.
+        const QString part = copy + QStringLiteral(".part");
+        QFile::remove(part);
+        if (QFile::copy(shipped, part)) {
+            QFile::setPermissions(part, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                            QFileDevice::ReadGroup | QFileDevice::ReadOther);
+            if (!QFile::rename(part, copy))
+                QFile::remove(part);
+        }
+    }
+    return QFileInfo::exists(copy) ? copy : shipped;
+}
+
+QString writableDataFile(const QString& name) {
+    const QString dir = systemDataDir();
+    const QFileInfo info(dir);
+    const bool writable = info.isDir() && info.isWritable();
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return writableDataFile(name, dir, writable,
+                            config.isEmpty() ? QString() : config + QStringLiteral("/rebarscope"));
 }
 
 } // namespace rebar

@@ -3,10 +3,12 @@
 #include "base/FileSave.h"
 #include "config/IniStore.h"
 #include "config/Settings.h"
+#include "config/SystemPaths.h"
 #include "data/FileOpen.h"
 #include "support/TestSupport.h"
 #include "view/DisplayDefaults.h"
 
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace rebar;
@@ -235,4 +237,37 @@ TEST(SettleDisplaySettings, SavedKeepsTheFileValuesAndTimeAxisKeepsItsPermittivi
     t.Permittivity = 0;
     SettleDisplaySettings(t, st);
     EXPECT_EQ(t.Permittivity, 0);
+}
+
+// An installed program's SystemData cannot be written: each user reads and writes a copy of the
+// shipped settings file in their own folder, and the shipped file stays as it came.
+TEST(WritableDataFile, AnInstalledProgramKeepsTheUsersSettingsInTheirOwnFolder) {
+    Scratch s;
+    const QString shipped = s.write("SystemData/Default.ini", "[Language]\r\nLanguage=JP\r\n");
+    const QString system = QFileInfo(shipped).absolutePath();
+    const QString user = s.path("config/rebarscope");
+
+    // Where SystemData can be written, the shipped file is the one used.
+    EXPECT_EQ(writableDataFile("Default.ini", system, true, user), shipped);
+    EXPECT_FALSE(QFileInfo::exists(user));
+
+    // Otherwise the first use copies it; writes go to the copy.
+    const QString copy = writableDataFile("Default.ini", system, false, user);
+    EXPECT_EQ(copy, user + "/Default.ini");
+    EXPECT_EQ(readFile(copy), readFile(shipped));
+    QString error;
+    ASSERT_TRUE(IniWrite("Language", "Language", "EN", copy, &error)) << error.toStdString();
+    EXPECT_EQ(IniRead("Language", "Language", "", copy), "EN");
+    EXPECT_EQ(IniRead("Language", "Language", "", shipped), "JP");
+    EXPECT_FALSE(QFileInfo::exists(copy + ".part"));
+
+    // The copy, once made, is kept: a later use reads the user's settings.
+    EXPECT_EQ(writableDataFile("Default.ini", system, false, user), copy);
+    EXPECT_EQ(IniRead("Language", "Language", "", copy), "EN");
+
+    // Without a user folder, or without a shipped file to copy, the shipped path is used.
+    EXPECT_EQ(writableDataFile("Default.ini", system, false, QString()), shipped);
+    EXPECT_EQ(writableDataFile("ReportLayout.ini", system, false, user),
+              system + "/ReportLayout.ini");
+    EXPECT_FALSE(QFileInfo::exists(user + "/ReportLayout.ini"));
 }
