@@ -259,6 +259,28 @@ TEST(ReportPdf, OnePagePerBandOfRowsWithThePicturesDrawn) {
     EXPECT_EQ(count(1, Qt::blue), 0);
     EXPECT_GT(count(2, Qt::blue), 1000);
 
+    // The texts are drawn at the sheet's type size: every word of page 1 is lower than one
+    // row of the sheet (13.5 points before the page is fitted to the paper) but readable, and
+    // lies on the paper.
+    run("pdftotext", {"-bbox", "-f", "1", "-l", "1", path, dir.path("words.html")}, &ok);
+    ASSERT_TRUE(ok) << "pdftotext is needed to read the PDF";
+    QFile html(dir.path("words.html"));
+    ASSERT_TRUE(html.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(html.readAll());
+    const QRegularExpression word(
+        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\"");
+    int wordCount = 0;
+    for (auto it = word.globalMatch(text); it.hasNext();) {
+        const auto w = it.next();
+        ++wordCount;
+        const double height = w.captured(4).toDouble() - w.captured(2).toDouble();
+        EXPECT_LT(height, 13.5);
+        EXPECT_GT(height, 4.0); // and still readable
+        EXPECT_LE(w.captured(3).toDouble(), 842.0);
+        EXPECT_LE(w.captured(4).toDouble(), 595.0);
+    }
+    EXPECT_GT(wordCount, 3);
+
     // A file that cannot be written is a failure with a reason, never a success.
     const ReportWriteResult bad = SaveReport(s, dir.path("missing/dir/report.pdf"));
     EXPECT_FALSE(bad.ok);
