@@ -21,13 +21,17 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QKeySequence>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
+#include <QTranslator>
 #include <QUrl>
+#include <memory>
 
 namespace rebar {
 
@@ -289,7 +293,24 @@ void FrmMDI::reapplyLanguageIfChanged() {
         QApplication::exit(1);
         return;
     }
+    InstallQtTexts(s.Language);
     ApplyMainCaptions();
+}
+
+void FrmMDI::InstallQtTexts(const QString& language) {
+    static QTranslator* installed = nullptr;
+    if (installed) {
+        QApplication::removeTranslator(installed);
+        delete installed;
+        installed = nullptr;
+    }
+    // English is Qt's own language: there is no file to load and nothing to install.
+    auto texts = std::make_unique<QTranslator>();
+    const QLocale locale(language == QLatin1String("JP") ? QLocale::Japanese : QLocale::English);
+    if (texts->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+        QApplication::installTranslator(texts.get()))
+        installed = texts.release();
 }
 
 void FrmMDI::changeEvent(QEvent* e) {

@@ -22,6 +22,9 @@ class FrmMain;
 class FrmMDI : public QMainWindow, public ViewHost {
     Q_OBJECT
 public:
+    // Qt's own dialog buttons and file dialog speak the program's language; a later change
+    // of language replaces their texts.
+    static void InstallQtTexts(const QString& language);
     explicit FrmMDI(QWidget* parent = nullptr);
     ~FrmMDI() override;
 

@@ -19,11 +19,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QMdiArea>
 #include <QScreen>
-#include <QTranslator>
 #include <cstdio>
 
 using namespace rebar;
@@ -68,13 +65,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    // Qt's own dialog buttons and file dialog speak the chosen language.
-    QTranslator qtTexts;
-    const QLocale locale(program().settings.Language == QLatin1String("JP") ? QLocale::Japanese
-                                                                            : QLocale::English);
-    if (qtTexts.load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
+    FrmMDI::InstallQtTexts(program().settings.Language);
 
     FrmMDI frame;
     qtPlatform.setParentWindow(&frame);

@@ -105,6 +105,10 @@ TEST_F(MainFrame, ChangedLanguageRecaptionsFrameAndViews) {
     frame->OpenFiles({rdd("A.RDD")});
     FrmMain* v = view(0);
     const QString jp = caption(0);
+    // Qt's own buttons speak Japanese first ...
+    FrmMDI::InstallQtTexts("JP");
+    const QString cancel = QCoreApplication::translate("QPlatformTheme", "Cancel");
+    EXPECT_NE(cancel, "Cancel");
     // The initial-settings dialog writes the new language and sets it in memory.
     const QString data = LinkedSystemData(scratch, {"Default.ini"});
     scratch.write("SystemData/Default.ini", "[Language]\r\nLanguage=EN\r\n");
@@ -118,6 +122,8 @@ TEST_F(MainFrame, ChangedLanguageRecaptionsFrameAndViews) {
     const QString file = WithMnemonic(caption(0), QLatin1Char('F'));
     EXPECT_EQ(frame->findChild<QMenu*>("Menu1_0", Qt::FindDirectChildrenOnly)->title(), file);
     EXPECT_EQ(program().settings.StartLanguage, "EN");
+    // ... and English once the language has changed.
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancel");
     EXPECT_NE(v->topMenus()[0]->title(), file); // until the view is activated
     v->Activated();
     EXPECT_EQ(v->topMenus()[0]->title(), file);
