@@ -89,11 +89,17 @@ frmJpeg::frmJpeg(FrmMain* view) : QDialog(view), m_view(view) {
         m_distance[i]->setMinimumWidth(70);
         auto* take = new QPushButton(caption(188), this);
         take->setObjectName(QStringLiteral("Command1_%1").arg(i));
+        take->setAutoDefault(false); // Enter confirms with OK, it does not move the range
         connect(take, &QPushButton::clicked, this, [this, i] { takeCursor(i); });
         rangeRow->addWidget(m_distance[i]);
         rangeRow->addWidget(take);
-        if (i == 0)
-            rangeRow->addWidget(new QLabel(QStringLiteral("-"), this));
+        if (i == 0) {
+            // The end of the range carries its own caption ("終点").
+            auto* end = new QLabel(caption(189), this);
+            end->setObjectName(QStringLiteral("RangeEndLabel"));
+            rangeRow->addSpacing(12);
+            rangeRow->addWidget(end);
+        }
     }
     rangeRow->addStretch(1);
     grid->addWidget(range, 8, 0);
@@ -114,6 +120,7 @@ frmJpeg::frmJpeg(FrmMain* view) : QDialog(view), m_view(view) {
     for (int i = 0; i < 2; ++i) {
         auto* b = new QPushButton(i == 0 ? QStringLiteral("OK") : caption(145), this);
         b->setObjectName(QStringLiteral("Command2_%1").arg(i));
+        b->setDefault(i == 0);
         connect(b, &QPushButton::clicked, this, [this, i] { press(i); });
         buttons->addWidget(b);
     }

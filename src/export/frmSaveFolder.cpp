@@ -32,6 +32,8 @@ frmSaveFolder::frmSaveFolder(QWidget* parent, bool oneWorkbook)
     m_folder->setText(rememberedFolder().isEmpty() ? QDir::homePath() : rememberedFolder());
     auto* browse = new QPushButton(QStringLiteral("..."), this);
     browse->setObjectName(QStringLiteral("Browse"));
+    // Enter in the folder box confirms with OK; it does not open the folder chooser.
+    browse->setAutoDefault(false);
     connect(browse, &QPushButton::clicked, this, [this] {
         if (const std::optional<QString> f = platform().chooseFolder(message(4), m_folder->text()))
             m_folder->setText(QDir::toNativeSeparators(*f));
@@ -47,6 +49,7 @@ frmSaveFolder::frmSaveFolder(QWidget* parent, bool oneWorkbook)
     for (int i = 0; i < 2; ++i) {
         auto* b = new QPushButton(i == 0 ? QStringLiteral("OK") : caption(145), this);
         b->setObjectName(QStringLiteral("cmd1_%1").arg(i));
+        b->setDefault(i == 0);
         connect(b, &QPushButton::clicked, this, [this, i] { press(i); });
         buttons->addWidget(b);
     }

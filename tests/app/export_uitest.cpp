@@ -6,10 +6,13 @@
 #include "base/DateText.h"
 #include "export/Composition.h"
 #include "export/frmJpeg.h"
+#include "export/frmSaveFolder.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QTest>
 
 using namespace rebar;
 using namespace rebar::test;
@@ -74,6 +77,23 @@ TEST_F(ViewExports, ConvertingEveryOpenViewWritesThemIntoTheChosenFolder) {
     EXPECT_EQ(ui.messages[0].title, v->record().FilePath);
     EXPECT_EQ(ui.m_progress.history.last(), 100);
     EXPECT_FALSE(ui.m_progress.shown);
+}
+
+TEST_F(ViewExports, EnterInTheFolderBoxConfirmsTheFolder) {
+    const QString out = scratch.path("typed");
+    ASSERT_TRUE(QDir().mkpath(out));
+    ui.messages.clear();
+    frmSaveFolder dlg(nullptr, false);
+    dlg.show();
+    dlg.setTexts({out});
+    auto* box = dlg.findChild<QLineEdit*>("Dir1");
+    ASSERT_NE(box, nullptr);
+    box->setFocus();
+    // Enter answers the typed folder; it does not open the folder chooser instead.
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(dlg.answer(), QDir(out).absolutePath());
+    EXPECT_TRUE(ui.messages.isEmpty());
 }
 
 TEST_F(ViewExports, JpegDialogChecksItsInputAndWritesTheChosenName) {
