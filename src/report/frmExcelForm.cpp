@@ -243,9 +243,13 @@ void frmExcelForm::buildBoxes() {
 
 void frmExcelForm::showTexts() {
     const ReportTexts& t = m_designer.model().texts();
+    // A text longer than its box shows from its start, so the item's label ("測定設定：")
+    // stays in view rather than only the tail of the settings.
     auto set = [](QLineEdit* e, const QString& s) {
-        if (e->text() != s)
+        if (e->text() != s) {
             e->setText(s);
+            e->setCursorPosition(0);
+        }
     };
     for (size_t i = 0; i < m_header.size(); ++i)
         set(m_header[i], t.header[i]);

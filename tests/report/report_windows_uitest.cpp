@@ -136,6 +136,14 @@ TEST_F(ReportWindows, DesignerPlacesBoxesPagesAndSavesTheReport) {
     form.designer().undoStack().undo();
     EXPECT_EQ(m.photo(1).PictureLoaded, 0);
 
+    // A header text longer than its box shows from its start, its label in view.
+    const QString setting = QStringLiteral("測定設定：  [感度 : auto浅]  [処理 : 固定表面波処理]");
+    form.designer().model().texts().header[7] = setting;
+    form.ShowPages();
+    QLineEdit* h7 = child<QLineEdit>(&form, "H_Text_7");
+    EXPECT_EQ(h7->text(), setting);
+    EXPECT_EQ(h7->cursorPosition(), 0);
+
     // Paging.
     child<QPushButton>(&form, "Command1_3")->click();
     EXPECT_EQ(m.CurrentPage(), 2);
