@@ -3,7 +3,6 @@
 #include "config/Program.h"
 #include "report/frmReportOptions.h"
 
-#include <QMenuBar>
 #include <QVBoxLayout>
 
 namespace rebar {
@@ -31,7 +30,6 @@ frmDataSetup::frmDataSetup(QWidget* parent) : QDialog(parent) {
     m_markers->select(l.DMark == 1 ? 1 : 0);
     m_remarks->select(l.DText1 == 1 ? 1 : 0);
     auto* layout = new QVBoxLayout(this);
-    layout->setMenuBar(ReportSetupMenuBar(this));
     for (ReportOptionFrame* f : {m_title, m_number, m_size, m_markers, m_remarks}) {
         connect(f, &ReportOptionFrame::clicked, this,
                 [] { program().reportChanges.DataChanged = -1; });

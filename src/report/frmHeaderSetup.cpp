@@ -4,7 +4,6 @@
 #include "report/frmReportOptions.h"
 
 #include <QGridLayout>
-#include <QMenuBar>
 #include <QVBoxLayout>
 
 namespace rebar {
@@ -33,7 +32,6 @@ frmHeaderSetup::frmHeaderSetup(QWidget* parent) : QDialog(parent) {
         grid->addWidget(m_wide[n], n, 1);
     }
     auto* layout = new QVBoxLayout(this);
-    layout->setMenuBar(ReportSetupMenuBar(this));
     layout->addLayout(grid);
     layout->addLayout(ReportOkCancelRow(this));
 }

@@ -3,7 +3,6 @@
 #include "config/Program.h"
 #include "report/frmReportOptions.h"
 
-#include <QMenuBar>
 #include <QVBoxLayout>
 
 namespace rebar {
@@ -24,7 +23,6 @@ frmPhotoSetup::frmPhotoSetup(QWidget* parent) : QDialog(parent) {
     m_remarks->select(l.PText1 == 1 ? 1 : 0);
     m_dir->select(l.PDir != 0 ? 1 : 0);
     auto* layout = new QVBoxLayout(this);
-    layout->setMenuBar(ReportSetupMenuBar(this));
     for (ReportOptionFrame* f : {m_title, m_remarks, m_dir}) {
         connect(f, &ReportOptionFrame::clicked, this,
                 [] { program().reportChanges.PhotoChanged = -1; });
