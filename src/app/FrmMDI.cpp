@@ -186,6 +186,13 @@ int FrmMDI::OpenFiles(const QStringList& paths) {
         auto* view = new FrmMain(this);
         QMdiSubWindow* sub = m_mdi->addSubWindow(view);
         sub->setObjectName(QStringLiteral("FrmMainWindow"));
+        // The window's own system menu binds the desktop's Close key too; with two owners of
+        // one key inside the view neither would fire. The view's File menu item owns it.
+        if (QMenu* system = sub->systemMenu())
+            for (QAction* a : system->actions())
+                for (const QKeySequence& key : QKeySequence::keyBindings(QKeySequence::Close))
+                    if (a->shortcuts().contains(key))
+                        a->setShortcuts({});
         view->setSubWindow(sub);
         QPointer<FrmMain> guard(view);
         if (!view->SetFile2(path) || !guard)

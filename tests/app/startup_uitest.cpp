@@ -5,6 +5,7 @@
 
 #include "config/SystemPaths.h"
 #include "view/DesktopTexts.h"
+#include "view/PictureBoxWidget.h"
 
 #include <QAction>
 #include <QDir>
@@ -13,8 +14,10 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QProcess>
 #include <QSet>
+#include <QTest>
 
 using namespace rebar;
 using namespace rebar::test;
@@ -213,4 +216,23 @@ TEST(Startup, ScreenshotOfTheSamplesIsWritten) {
     EXPECT_FALSE(QImage(s.path("out.png")).isNull());
     // No failure message on the way: every sample opened.
     EXPECT_FALSE(r.err.contains("[message]")) << r.err.toStdString();
+}
+
+// The desktop's Close key typed over the radargram closes the active view, also with several
+// views open (the view's window had a second owner of the key, and then neither fired).
+TEST_F(MainFrame, CloseKeyOverTheRadargramClosesTheActiveView) {
+    ASSERT_EQ(frame->OpenFiles({rdd("A0001.RDD"), rdd("B0002.RDD")}), 2);
+    frame->activateWindow();
+    QApplication::processEvents();
+    FrmMain* active = frame->ActiveView();
+    ASSERT_NE(active, nullptr);
+    QPointer<FrmMain> guard(active);
+    active->picb()->setFocus();
+    const QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Close);
+    ASSERT_FALSE(keys.isEmpty());
+    const QKeyCombination key = keys.front()[0];
+    QTest::keyClick(active->picb(), key.key(), key.keyboardModifiers());
+    QApplication::processEvents();
+    EXPECT_TRUE(guard.isNull() || !guard->isVisible());
+    EXPECT_EQ(frame->OpenViews().size(), 1);
 }
