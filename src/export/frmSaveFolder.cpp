@@ -1,7 +1,10 @@
 #include "export/frmSaveFolder.h"
 
 #include "config/Program.h"
+#include "export/ViewExports.h"
+#include "view/FrmMain.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QHBoxLayout>
@@ -13,15 +16,19 @@
 namespace rebar {
 
 namespace {
-// The folder of the last run, kept while the program runs.
-QString& rememberedFolder() {
-    static QString folder;
-    return folder;
+// The folder and the one-workbook choice of the last run, kept while the program runs.
+struct Remembered {
+    QString folder;
+    bool oneWorkbook = false;
+};
+Remembered& remembered() {
+    static Remembered r;
+    return r;
 }
 } // namespace
 
-frmSaveFolder::frmSaveFolder(QWidget* parent, bool oneWorkbook)
-    : QDialog(parent), m_oneWorkbook(oneWorkbook) {
+frmSaveFolder::frmSaveFolder(QWidget* parent)
+    : QDialog(parent), m_oneWorkbook(remembered().oneWorkbook) {
     setObjectName(QStringLiteral("frmSaveFolder"));
     setWindowTitle(message(4) + QLatin1Char(' ') + program().language.WindowTitle);
     auto* label = new QLabel(message(4), this);
@@ -29,7 +36,7 @@ frmSaveFolder::frmSaveFolder(QWidget* parent, bool oneWorkbook)
     m_folder = new QLineEdit(this);
     m_folder->setObjectName(QStringLiteral("Dir1"));
     m_folder->setMinimumWidth(360);
-    m_folder->setText(rememberedFolder().isEmpty() ? QDir::homePath() : rememberedFolder());
+    m_folder->setText(remembered().folder.isEmpty() ? QDir::homePath() : remembered().folder);
     auto* browse = new QPushButton(QStringLiteral("..."), this);
     browse->setObjectName(QStringLiteral("Browse"));
     // Enter in the folder box confirms with OK; it does not open the folder chooser.
@@ -40,7 +47,7 @@ frmSaveFolder::frmSaveFolder(QWidget* parent, bool oneWorkbook)
     });
     m_check = new QCheckBox(message(11), this);
     m_check->setObjectName(QStringLiteral("chk_Excel1sheet"));
-    m_check->setChecked(oneWorkbook);
+    m_check->setChecked(m_oneWorkbook);
     auto* row = new QHBoxLayout;
     row->addWidget(m_folder, 1);
     row->addWidget(browse);
@@ -85,7 +92,7 @@ void frmSaveFolder::press(int button) {
         }
         m_answer = QDir(folder).absolutePath();
         m_oneWorkbook = m_check->isChecked();
-        rememberedFolder() = m_answer;
+        remembered() = {m_answer, m_oneWorkbook};
     }
     hide();
     done(button == 0 ? Accepted : Rejected);
@@ -98,6 +105,37 @@ void frmSaveFolder::answer(int button, const QList<int>& values) {
         press(button);
     else
         reject();
+}
+
+void frmSaveFolder::ConvertOpenViews(FrmMain& view) {
+    Platform& ui = platform();
+    frmSaveFolder chooser(&view);
+    ui.runDialog(chooser);
+    const QString folder = chooser.answer();
+    if (folder.isEmpty())
+        return;
+
+    // The open views by slot; slot 0 is never used.
+    std::vector<MeasurementDocument*> views(1, nullptr);
+    const QList<FrmMain*> open = view.openViews();
+    for (FrmMain* v : open) {
+        const int slot = std::max(v->tag(), 1);
+        if (static_cast<int>(views.size()) <= slot)
+            views.resize(static_cast<size_t>(slot) + 1, nullptr);
+        views[static_cast<size_t>(slot)] = &v->document();
+    }
+
+    const Settings& s = program().settings;
+    const ConversionOptions options =
+        ConversionOptionsFrom(s, folder, chooser.oneWorkbook(), QDate::currentDate());
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const BatchConversion run = ConvertViewsWithProgress(views, options, s.Language, ui);
+    QApplication::restoreOverrideCursor();
+
+    // A new measurement date is not chosen here, but the captions follow every record.
+    for (FrmMain* v : open)
+        v->UpdateWindowCaption();
+    ReportViewsConversion(run, view.record().FilePath, program().language, ui);
 }
 
 } // namespace rebar

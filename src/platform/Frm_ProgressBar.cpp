@@ -58,4 +58,14 @@ bool Frm_ProgressBar::isShown() const {
     return isVisible();
 }
 
+void SetWindowTop(QWidget* window) {
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    window->show();
+}
+
+void CancelWindowTop(QWidget* window) {
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, false);
+    window->show();
+}
+
 } // namespace rebar

@@ -30,4 +30,9 @@ private:
     QLabel* m_label2;
 };
 
+// Keeps a window (the progress dialog of a batch run) in front of all others without moving or
+// resizing it, and back.
+void SetWindowTop(QWidget* window);
+void CancelWindowTop(QWidget* window);
+
 } // namespace rebar

@@ -2,12 +2,14 @@
 
 #include "base/PathNames.h"
 #include "config/Program.h"
+#include "export/frmJpeg.h"
 #include "platform/Platform.h"
 #include "view/CursorLineWidget.h"
 #include "view/DesktopTexts.h"
 #include "view/DztOpenQuestions.h"
 #include "view/InfoPanelWidget.h"
 #include "view/PictureBoxWidget.h"
+#include "view/QtViewInput.h"
 #include "view/ViewHost.h"
 
 #include <QCloseEvent>
@@ -22,7 +24,9 @@ FrmMain::FrmMain(ViewHost* host) : QWidget(nullptr), m_host(host) {
     setObjectName(QStringLiteral("FrmMain"));
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
-    buildMenus();
+    m_menus =
+        std::make_unique<QtViewMenus>(this, host, [this](const ViewCommand& c) { RunCommand(c); });
+    SyncMenuStates();
     LoadView();
 }
 
@@ -54,18 +58,7 @@ void FrmMain::buildControls() {
     m_hsc->setSingleStep(10);
     m_hsc->setPageStep(100);
     connect(m_hsc, &QScrollBar::valueChanged, this, &FrmMain::OnScroll);
-    connect(m_picb, &PictureBoxWidget::mousePressed, this, [this](Qt::MouseButton b, QPoint p) {
-        if (b == Qt::LeftButton || b == Qt::RightButton) {
-            m_picb->setFocus();
-            PlaceCursor(p.x(), p.y());
-        }
-    });
-    connect(m_picb, &PictureBoxWidget::mouseMoved, this, [this](Qt::MouseButtons b, QPoint p) {
-        if (b & (Qt::LeftButton | Qt::RightButton))
-            PlaceCursor(p.x(), p.y());
-    });
-    connect(m_picb, &PictureBoxWidget::keyPressed, this, &FrmMain::CursorKey);
-    connectMarkerEditing();
+    new QtViewInput(*this); // the mouse and keys over the radargram, the marker list's clicks
 
     // The cross over the radargram takes the contrasting colour of every pixel it covers; the
     // line over the A-mode trace its colour from the gradation.
@@ -111,24 +104,7 @@ bool FrmMain::SetFile2(const QString& path) {
         m_sub->setWindowTitle(windowTitle());
     platform().processEvents();
 
-    ProgressDialog& dlg = platform().progress();
-    LoadFeedback feedback;
-    feedback.kindKnown = [&] {
-        m_doc.record().ProgressShown = FlagTrue;
-        const LoadingTexts texts = LoadingTextsFor(program().settings.Language);
-        dlg.setCaption(texts.caption);
-        dlg.setMessage(texts.message);
-        dlg.setPercent(0);
-        dlg.show();
-        platform().processEvents();
-    };
-    feedback.progress = [this, &dlg](int p) {
-        if (m_doc.record().ProgressShown == FlagTrue) {
-            dlg.setPercent(p);
-            platform().processEvents();
-        }
-    };
-    feedback.pumpEvents = [] { platform().processEvents(); };
+    LoadFeedback feedback = ProgressDialogFeedback(m_doc, platform(), program().settings.Language);
     const DztImportOptions dzt = DztOpenQuestions(path, program().settings);
     feedback.dztOptions = &dzt;
     const OpenResult opened = m_doc.Open(path, ContextOf(program()), feedback);
@@ -137,12 +113,7 @@ bool FrmMain::SetFile2(const QString& path) {
         return false;
     }
     const MeasurementRecord& r = m_doc.record();
-    if (r.is940()) {
-        // Tyre and speed options name themselves from their caption groups (an option with
-        // no caption, such as tyre 2, shows empty).
-        m_panel->setTyreAndSpeed(caption(270 + std::clamp<int>(r.TireOption, 0, 7)),
-                                 caption(274 + std::clamp<int>(r.SpeedOption, 0, 3)));
-    }
+    m_panel->showTyreAndSpeed(r, program().language);
     SetPictureHeights(false);
     SetScrollRange();
     m_hsc->blockSignals(true);
@@ -160,7 +131,7 @@ bool FrmMain::SetFile2(const QString& path) {
     show();
     ShowColorBar();
     if (r.ProgressShown == FlagTrue)
-        dlg.close();
+        platform().progress().close();
     // The report designer takes over views opened on its behalf (report delivery).
     return true;
 }
@@ -301,6 +272,42 @@ void FrmMain::ShowReadouts() {
     m_panel->showReadouts(m_doc.readouts(), m_doc.readouts().gps && m_state.Options.Position == 1);
     m_doc.DrawAMode(m_pica->picture());
     m_pica->update();
+}
+
+QList<FrmMain*> FrmMain::openViews() const {
+    return m_host ? m_host->OpenViews() : QList<FrmMain*>{const_cast<FrmMain*>(this)};
+}
+
+// ---- Exports ----------------------------------------------------------------------------------
+
+frmJpeg* FrmMain::jpegDialog() const {
+    return m_jpeg.data();
+}
+
+void FrmMain::JpegCommand() {
+    if (m_jpeg) {
+        m_jpeg->raise();
+        m_jpeg->activateWindow();
+        return;
+    }
+    m_jpeg = new frmJpeg(this);
+    m_jpeg->setAttribute(Qt::WA_DeleteOnClose);
+    m_jpeg->SetData(record().TraceCount, RecordMeasureDate(record()), QDate::currentDate(),
+                    record().FileName);
+    m_jpeg->show();
+}
+
+int FrmMain::JpegExport(const CompositionParams& p, int16_t PrintingForm, ExportOutcome* outcome) {
+    const int result = SetJpgFileName(m_doc, p, PrintingForm, m_pics, outcome);
+    if (outcome && outcome->dateChanged) {
+        UpdateWindowCaption();
+        SyncMenuStates();
+    }
+    return result;
+}
+
+PrintOutcome FrmMain::ScreenPrint() {
+    return PrintViewSnapshot(frameWindow()->grab().toImage(), record().FileName, platform());
 }
 
 void FrmMain::resizeEvent(QResizeEvent* e) {

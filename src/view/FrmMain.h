@@ -5,13 +5,14 @@
 // document answers. It holds no algorithm itself.
 
 #include "export/JpegExport.h"
+#include "export/ViewExports.h"
 #include "platform/Platform.h"
 #include "view/CLimitForm.h"
 #include "view/MeasurementDocument.h"
+#include "view/QtViewMenus.h"
 #include "view/ViewCommandTable.h"
 #include "view/ViewState.h"
 
-#include <QHash>
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
@@ -19,9 +20,7 @@
 #include <memory>
 #include <vector>
 
-class QAction;
 class QMdiSubWindow;
-class QMenu;
 class QPushButton;
 class QScrollBar;
 
@@ -60,9 +59,11 @@ public:
     void setSubWindow(QMdiSubWindow* sub);
 
     // The top-level menus Menu1(0..12) the main frame shows while this view is active.
-    const std::vector<QMenu*>& topMenus() const { return m_topMenus; }
+    const std::vector<QMenu*>& topMenus() const { return m_menus->topMenus(); }
     // A menu item by its control name and index (Menu3, 5) -> the action.
-    QAction* menuItem(const QString& array, int index) const;
+    QAction* menuItem(const QString& array, int index) const { return m_menus->item(array, index); }
+    // The open views of the main frame in slot order; this view alone when it has no frame.
+    QList<FrmMain*> openViews() const;
     // Sets every caption of the view from the caption tables.
     void ApplyViewCaptions();
     void Activated();
@@ -87,10 +88,8 @@ public:
     void Show(const CommandResult& result);
     // Sets the permittivity of this view (applying one value to all views).
     void SetDielectric(double er, int item);
-    // The cursor as a left-button mouse move at picture pixel (x, y) would place it.
-    void PlaceCursor(int x, int y);
-    // An arrow key over the radargram.
-    void CursorKey(int key, Qt::KeyboardModifiers modifiers);
+    // Shows the record's title, with "*" while it has unsaved changes, in the caption.
+    void UpdateWindowCaption();
     // Save (menu2 item 2) and Save As (item 3): 0 done, 1 failed, 2 cancelled.
     void SaveCommand() { Show(m_doc.SaveCommand()); }
     int SaveAsCommand(bool quiet);
@@ -101,42 +100,32 @@ public:
     // 1 failed or refused, 2 the chooser was cancelled); a new measurement date is shown.
     int JpegExport(const CompositionParams& p, int16_t PrintingForm, ExportOutcome* outcome);
     // The copy command (menu2 item 5): 0 the picture is on the clipboard, 1 it is not.
-    int CopyCommand();
-    // The two prints of Menu21_0 and the conversion of every open view (menu2 item 9).
+    int CopyCommand() { return CopyViewPicture(m_doc, m_pics); }
+    // The two prints of Menu21_0 (the export subsystem's ViewExports).
     PrintOutcome ScreenPrint();
-    PrintOutcome DataPrint();
-    void ConvertOpenViewsCommand();
+    PrintOutcome DataPrint() {
+        return PrintMeasurementData(m_doc, QDate::currentDate(), m_pics, platform());
+    }
     // The view's export picture: what the last composition, copy or print drew.
     const QImage& pics() const { return m_pics; }
     // The nine window options (the window-options dialog's OK).
     void SetDispSet(const WindowOptions& options) { m_state.Options = options; }
     // The view's size limiter (created at load).
     const CLimitForm& sizeLimiter() const { return *m_limiter; }
-    // Keeps a window in front of all others without moving it, and back.
-    static void SetWindowTop(QWidget* window);
-    static void CancelWindowTop(QWidget* window);
 
 protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 
 private:
+    friend class QtViewInput; // the mouse, keys and marker list of this view (QtViewInput.cpp)
+
     void buildControls();
-    void buildMenus();
-    void SyncMenuStates();
+    void SyncMenuStates() { m_menus->sync(m_doc); }
     void PermittivityDialog();
     void WindowOptionsCommand();
-    void CommentCommand();
-    // Marker editing over the radargram and the marker list (FrmMainMarkers.cpp)
-    void connectMarkerEditing();
-    void PicbKeyReleased(int key, Qt::KeyboardModifiers modifiers);
-    void ShowBModePopup(QPoint globalPos);
-    void MarkerListReleased(Qt::MouseButton button, int line, QPoint globalPos);
-    void ShowListPopup(QPoint globalPos);
-    void RunWindowCommand(const ViewCommand& c);
     void FailOpen(const OpenResult& why);
     void LoadView();
-    void UpdateWindowCaption();
     void ShowRefreshedImage();
     void ShowReadouts();
     void ShowColorBar();
@@ -181,12 +170,7 @@ private:
     CursorLineWidget* m_ybar = nullptr;
     CursorLineWidget* m_yabar = nullptr;
     std::array<QPushButton*, 2> m_command1{};
-    QMenu* m_recent = nullptr; // the File menu's list of files opened last
-
-    // Menus, built from the command table
-    std::vector<QMenu*> m_topMenus;   // Menu1(0..12)
-    QHash<QString, QAction*> m_items; // "Menu3_5" -> action
-    QHash<QString, QMenu*> m_menus;   // "Menu16_0" -> menu
+    std::unique_ptr<QtViewMenus> m_menus; // the menu bar and popups, built from the command table
 };
 
 } // namespace rebar

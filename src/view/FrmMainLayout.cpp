@@ -1,5 +1,5 @@
-// Placing the controls of a measurement view, its scroll model, its resize handler and the
-// cursor under the mouse and the arrow keys.
+// Placing the controls of a measurement view, its scroll model and its resize handler; the
+// arithmetic is ViewLayout's.
 
 #include "view/CursorLineWidget.h"
 #include "view/FrmMain.h"
@@ -75,20 +75,12 @@ void FrmMain::Relayout() {
 }
 
 void FrmMain::SetPictureHeights(bool renderStep) {
-    const bool f940 = m_doc.record().is940();
-    const bool half = m_doc.record().CoverMagnification != 0;
-    int h;
-    if (f940)
-        h = half ? 408 : 792;
-    else
-        h = renderStep ? (half ? 281 : 537) : (half ? 280 : 536);
-    if (renderStep) {
-        // The window height first; the resize handler fixes it to the computed height.
-        static const int twipsHeight[2][2] = {{9075, 5427}, {12900, 7140}};
-        setWindowHeight(m_state.Geometry.twipsY(twipsHeight[f940 ? 1 : 0][half ? 1 : 0]));
-    } else if (!half) {
-        setWindowHeight(m_state.Geometry.twipsY(9075));
-    }
+    const PictureHeights heights = ComputePictureHeights(
+        m_state.Geometry, record().is940(), record().CoverMagnification != 0, renderStep);
+    const int h = heights.picture;
+    // The window height first; the resize handler fixes it to the computed height.
+    if (heights.window != 0)
+        setWindowHeight(heights.window);
     m_picb->resize(m_picb->width(), h);
     m_pica->resize(m_pica->width(), h);
     m_picd->resize(m_picd->width(), h);
@@ -137,17 +129,10 @@ bool FrmMain::ShowImage(int v) {
 void FrmMain::OnScroll(int value) {
     if (m_state.Resizing != 0)
         return;
-    if (synchroniseChecked() && m_state.ViewActive != 0 && m_host) {
-        for (FrmMain* other : m_host->OpenViews()) {
-            if (other == this)
-                continue;
-            QScrollBar* bar = other->scrollBar();
-            const ScrollRange r = other->scrollRange();
-            if (r.minimum > 1)
-                bar->setValue(std::min(value, r.minimum));
-            else
-                bar->setValue(std::min(value, r.maximum));
-        }
+    if (synchroniseChecked() && m_state.ViewActive != 0) {
+        for (FrmMain* other : openViews())
+            if (other != this)
+                other->scrollBar()->setValue(SynchronisedScrollValue(value, other->scrollRange()));
     }
     m_state.LastScrollValue = value;
     ShowImage(value);
@@ -224,10 +209,8 @@ void FrmMain::ApplyFixedHeight() {
         window->setMaximumHeight(QWIDGETSIZE_MAX);
         return;
     }
-    const int n = window->height() - height();
-    const int h1 = m_hsc->y() + m_hsc->height() + n + m_state.Geometry.twipsY(120);
-    const int h2 = m_panel->statisticsBottom() + n + m_state.Geometry.twipsY(120);
-    const int h = h2 < h1 ? h1 : h2;
+    const int h = FixedWindowHeight(m_state.Geometry, m_hsc->y() + m_hsc->height(),
+                                    m_panel->statisticsBottom(), window->height() - height());
     m_limiter->setMinHeight(h * m_state.Geometry.TwipsPerPixelY);
     m_limiter->setMaxHeight(h * m_state.Geometry.TwipsPerPixelY);
     ApplyLimits();
@@ -244,43 +227,8 @@ void FrmMain::ApplyLimits() {
     window->setMaximumHeight(m_limiter->MaxHeight());
 }
 
-void FrmMain::SetWindowTop(QWidget* window) {
-    window->setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    window->show();
-}
-
-void FrmMain::CancelWindowTop(QWidget* window) {
-    window->setWindowFlag(Qt::WindowStaysOnTopHint, false);
-    window->show();
-}
-
-// ---- Cursor -----------------------------------------------------------------------------------
-
 Viewport FrmMain::viewport() const {
     return {m_hsc->value(), m_range.minimum, m_range.maximum, m_picb->width(), m_picb->height()};
-}
-
-void FrmMain::PlaceCursor(int x, int y) {
-    Viewport v = viewport();
-    const CursorMove m = m_doc.MouseCursor(v, x, y);
-    if (m.ignored)
-        return;
-    if (m.scrolled) {
-        m_hsc->setValue(v.scroll); // redraws through the scroll handler
-        platform().processEvents();
-    }
-    ShowReadouts();
-}
-
-void FrmMain::CursorKey(int key, Qt::KeyboardModifiers modifiers) {
-    Viewport v = viewport();
-    const Qt::KeyboardModifiers mods = modifiers & ~Qt::KeypadModifier;
-    const CursorMove m = m_doc.KeyCursor(v, key, mods == Qt::ShiftModifier, mods == Qt::NoModifier);
-    if (m.ignored)
-        return;
-    if (m.scrolled)
-        m_hsc->setValue(v.scroll);
-    ShowReadouts();
 }
 
 } // namespace rebar

@@ -165,9 +165,12 @@ void InfoPanelWidget::moveColumns(const ViewGeometry& g) {
         moveX(w, L2);
 }
 
-void InfoPanelWidget::setTyreAndSpeed(const QString& tyre, const QString& speed) {
-    m_lblTire[1]->setText(tyre);
-    m_lblSpeed[1]->setText(speed);
+void InfoPanelWidget::showTyreAndSpeed(const MeasurementRecord& r, const LanguageTables& language) {
+    if (!r.is940())
+        return;
+    const auto& C = language.Captions;
+    m_lblTire[1]->setText(C[static_cast<size_t>(270 + std::clamp<int>(r.TireOption, 0, 7))]);
+    m_lblSpeed[1]->setText(C[static_cast<size_t>(274 + std::clamp<int>(r.SpeedOption, 0, 3))]);
 }
 
 void InfoPanelWidget::showMarkerList(const MarkerListContent& c) {

@@ -18,6 +18,7 @@ class QListWidget;
 namespace rebar {
 
 struct MarkerListContent;
+struct MeasurementRecord;
 struct Readouts;
 
 class InfoPanelWidget : public QWidget {
@@ -33,8 +34,9 @@ public:
     // (after the window options changed).
     void placeControls(const ViewGeometry& g, const LanguageTables& language);
     void moveColumns(const ViewGeometry& g);
-    // Tyre and speed options of 940-family files.
-    void setTyreAndSpeed(const QString& tyre, const QString& speed);
+    // Tyre and speed options of a 940-family record, named from their caption groups (an option
+    // with no caption, such as tyre 2, shows empty); other records leave the labels as they are.
+    void showTyreAndSpeed(const MeasurementRecord& r, const LanguageTables& language);
 
     void showMarkerList(const MarkerListContent& c);
     // The readout texts; showGps: the GPS labels are shown (a position and the option on).

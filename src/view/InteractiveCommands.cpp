@@ -6,6 +6,8 @@
 #include "view/CursorPosition.h"
 #include "view/MeasurementDocument.h"
 
+#include <algorithm>
+
 namespace rebar {
 
 namespace {
@@ -189,6 +191,44 @@ CommandResult OpenMapLink(const MeasurementDocument& doc, Platform& ui) {
         res.warn(MsgMapNotOpened, doc.record().FilePath, url);
     }
     return res;
+}
+
+std::optional<CommandResult> MarkerKeyCommand(MeasurementDocument& doc, Platform& ui, int key) {
+    switch (key) {
+    case Qt::Key_M:
+        return doc.AddMarkerCommand();
+    case Qt::Key_D:
+        return DeleteCurrentMarkerCommand(doc, ui);
+    case Qt::Key_E:
+        return DeleteLastMarkerCommand(doc, ui);
+    case Qt::Key_L:
+        return doc.PeakSearchCommand();
+    case Qt::Key_S:
+        return doc.SnapCommand();
+    case Qt::Key_P:
+        return doc.SnapAndAddCommand();
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<CommandResult> RunInteractiveCommand(MeasurementDocument& doc, Platform& ui,
+                                                   const ViewCommand& c, int selectedLine) {
+    switch (c.window) {
+    case WindowCommand::DeleteMarkers:
+        return DeleteMarkersCommand(doc, ui);
+    case WindowCommand::MarkerList:
+        return doc.MarkerListCommand(c.index, selectedLine);
+    case WindowCommand::Detect: {
+        static const DetectionMode modes[] = {DetectionMode::FromStart, DetectionMode::FromEnd,
+                                              DetectionMode::Fitted};
+        return DetectionCommand(doc, ui, modes[std::clamp(c.index, 0, 2)]);
+    }
+    case WindowCommand::BackCalculate:
+        return BackCalculationCommand(doc, ui);
+    default:
+        return std::nullopt;
+    }
 }
 
 } // namespace rebar

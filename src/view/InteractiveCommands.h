@@ -7,6 +7,7 @@
 
 #include "processing/Detection.h"
 #include "view/CommandResult.h"
+#include "view/ViewCommandTable.h"
 
 #include <QString>
 #include <optional>
@@ -38,5 +39,16 @@ CommandResult BackCalculationCommand(MeasurementDocument& doc, Platform& ui);
 std::optional<QString> MapLinkUrl(const MeasurementDocument& doc);
 // A click on the map link: the address goes to the desktop's web browser; a failure is told.
 CommandResult OpenMapLink(const MeasurementDocument& doc, Platform& ui);
+
+// A marker key released over the radargram with Shift held: M adds a marker, D deletes the marker
+// last added, E the marker of the last list line, L searches the peak, S snaps the cursor, P snaps
+// and adds. Nothing for any other key.
+std::optional<CommandResult> MarkerKeyCommand(MeasurementDocument& doc, Platform& ui, int key);
+
+// The table's window commands that need only the document and the user's answers: delete
+// markers, the marker list's commands on its selected line (selectedLine, 0 for none), the
+// detections and the back-calculation. Nothing for any other entry.
+std::optional<CommandResult> RunInteractiveCommand(MeasurementDocument& doc, Platform& ui,
+                                                   const ViewCommand& c, int selectedLine);
 
 } // namespace rebar

@@ -2,6 +2,7 @@
 
 #include "data/Family.h"
 #include "data/GpsPosition.h"
+#include "platform/Platform.h"
 #include "processing/DepthScale.h"
 #include "view/AModeTrace.h"
 #include "view/DisplayDefaults.h"
@@ -63,6 +64,29 @@ QString plainNumber(double d) {
 }
 
 } // namespace
+
+LoadFeedback ProgressDialogFeedback(MeasurementDocument& doc, Platform& ui,
+                                    const QString& language) {
+    LoadFeedback feedback;
+    feedback.kindKnown = [&doc, &ui, language] {
+        doc.record().ProgressShown = FlagTrue;
+        const LoadingTexts texts = LoadingTextsFor(language);
+        ProgressDialog& dlg = ui.progress();
+        dlg.setCaption(texts.caption);
+        dlg.setMessage(texts.message);
+        dlg.setPercent(0);
+        dlg.show();
+        ui.processEvents();
+    };
+    feedback.progress = [&doc, &ui](int p) {
+        if (doc.record().ProgressShown == FlagTrue) {
+            ui.progress().setPercent(p);
+            ui.processEvents();
+        }
+    };
+    feedback.pumpEvents = [&ui] { ui.processEvents(); };
+    return feedback;
+}
 
 OpenResult MeasurementDocument::Open(const QString& path, const DocumentContext& ctx,
                                      const LoadFeedback& feedback) {

@@ -47,6 +47,15 @@ struct LoadFeedback {
     DztImportFigures* dztFigures = nullptr;
 };
 
+class MeasurementDocument;
+class Platform;
+
+// The feedback of an open in a window: once the file kind is known the platform's progress
+// dialog shows with the loading texts of language (the record notes that it is shown) and then
+// follows the read; pending events run at every step. The DZT options are the caller's to set.
+LoadFeedback ProgressDialogFeedback(MeasurementDocument& doc, Platform& ui,
+                                    const QString& language);
+
 // The view state a document keeps beside its record.
 struct DocumentState {
     int32_t CursorColumn = 1;           // image column, 1-based

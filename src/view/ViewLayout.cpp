@@ -151,4 +151,30 @@ ResizeOutcome ComputeResize(ViewGeometry& g, const ResizeInput& in) {
     return out;
 }
 
+PictureHeights ComputePictureHeights(const ViewGeometry& g, bool family940, bool halfCover,
+                                     bool refresh) {
+    PictureHeights out;
+    if (family940)
+        out.picture = halfCover ? 408 : 792;
+    else
+        out.picture = refresh ? (halfCover ? 281 : 537) : (halfCover ? 280 : 536);
+    if (refresh) {
+        static const int twipsHeight[2][2] = {{9075, 5427}, {12900, 7140}};
+        out.window = g.twipsY(twipsHeight[family940 ? 1 : 0][halfCover ? 1 : 0]);
+    } else if (!halfCover) {
+        out.window = g.twipsY(9075);
+    }
+    return out;
+}
+
+int FixedWindowHeight(const ViewGeometry& g, int scrollBarBottom, int statisticsBottom, int frame) {
+    const int h1 = scrollBarBottom + frame + g.twipsY(120);
+    const int h2 = statisticsBottom + frame + g.twipsY(120);
+    return h2 < h1 ? h1 : h2;
+}
+
+int SynchronisedScrollValue(int value, const ScrollRange& other) {
+    return other.minimum > 1 ? std::min(value, other.minimum) : std::min(value, other.maximum);
+}
+
 } // namespace rebar

@@ -98,6 +98,25 @@ void ShowImageInto(const QImage& overlay, QImage& picture, int v, int imageWidth
 // The copy height of ShowImage by family and cover magnification.
 int ShowImageHeight(bool family940, int coverMagnification);
 
+// The height of a view's pictures (radargram, A-mode trace, depth axis) by family and cover
+// magnification, and the window height the view takes before its resize handler fixes it (0: the
+// window keeps its height). At load the 730 family's pictures are one row shorter than after a
+// refresh; a load at half cover magnification leaves the window as it is.
+struct PictureHeights {
+    int picture = 0;
+    int window = 0;
+};
+PictureHeights ComputePictureHeights(const ViewGeometry& g, bool family940, bool halfCover,
+                                     bool refresh);
+
+// The view window's fixed height: below the scroll bar or the statistics labels, whichever lies
+// lower, plus frame (the window's height beyond the view's) and a margin of 120 twips.
+int FixedWindowHeight(const ViewGeometry& g, int scrollBarBottom, int statisticsBottom, int frame);
+
+// Synchronised scrolling: the value another view's bar takes when one view scrolls to value,
+// limited to the other bar's largest position (its minimum while it runs backwards).
+int SynchronisedScrollValue(int value, const ScrollRange& other);
+
 // What the resize handler decides for a new window width.
 struct ResizeInput {
     int newWidth = 0;      // window width in pixels

@@ -2,6 +2,7 @@
 
 #include "config/Program.h"
 #include "data/Notes.h"
+#include "view/MeasurementDocument.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -170,6 +171,19 @@ bool frmNote::eventFilter(QObject* watched, QEvent* e) {
         }
     }
     return QDialog::eventFilter(watched, e);
+}
+
+std::optional<CommandResult> frmNote::Edit(QWidget* parent, MeasurementDocument& doc) {
+    frmNote dlg(parent, doc.record());
+    platform().runDialog(dlg);
+    if (!dlg.saved())
+        return std::nullopt;
+    const int k = dlg.fileKind();
+    if (k == KindText730 || k == KindRdd)
+        return doc.SetNote(dlg.note());
+    if (k == KindZvx4)
+        return doc.SetComment(dlg.comments(), dlg.direction());
+    return std::nullopt;
 }
 
 } // namespace rebar

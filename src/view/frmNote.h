@@ -6,9 +6,11 @@
 
 #include "data/MeasurementRecord.h"
 #include "platform/Platform.h"
+#include "view/CommandResult.h"
 
 #include <QDialog>
 #include <array>
+#include <optional>
 
 class QButtonGroup;
 class QLabel;
@@ -19,11 +21,17 @@ class QRadioButton;
 
 namespace rebar {
 
+class MeasurementDocument;
+
 class frmNote : public QDialog, public ModalDialog {
     Q_OBJECT
 public:
     // Opens on the view's record: the note for kinds 6 and 7, the comments for kind 10.
     frmNote(QWidget* parent, const MeasurementRecord& rec);
+    // Menu7 item 2 of a view: runs the dialog on the document's record and stores what Save
+    // keeps through the document (the note of kinds 6 and 7, the comments of kind 10). Nothing
+    // when the dialog was cancelled.
+    static std::optional<CommandResult> Edit(QWidget* parent, MeasurementDocument& doc);
 
     bool saved() const { return m_saved; }
     int fileKind() const { return m_kind; }

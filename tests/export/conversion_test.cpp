@@ -6,6 +6,8 @@
 
 #include "export/DataWorkbook.h"
 #include "export/JpegExport.h"
+#include "export/ViewExports.h"
+#include "platform/ScriptedPlatform.h"
 #include "scangen/DztWriter.h"
 #include "view/CoverCompliance.h"
 #include "view/DocumentFixtures.h"
@@ -160,6 +162,35 @@ TEST_F(Conversion, OpenViewsStopAtTheFirstFailureAndTheLastOpenViewFinishesTheWo
     EXPECT_EQ(r.failedSlot, 3);
     EXPECT_EQ(visited, std::vector<int>({1, 3}));
     EXPECT_EQ(outputs(), QStringList{"A_RDD.jpg"});
+}
+
+// The menu's batch conversion: under the progress dialog, and told as a whole afterwards.
+TEST_F(Conversion, OpenViewsRunUnderTheProgressDialogAndTheOutcomeIsTold) {
+    ScriptedPlatform ui;
+    auto a = open(file("A.RDD", scangen::Format::Rdd));
+    auto b = open(file("B.ZVX", scangen::Format::Zvx));
+    const std::vector<MeasurementDocument*> views = {nullptr, a.get(), b.get()};
+    BatchConversion r = ConvertViewsWithProgress(views, options(FormJpeg), "EN", ui);
+    EXPECT_TRUE(r.AllOk);
+    EXPECT_EQ(ui.m_progress.caption, BatchConversionTexts("EN").caption);
+    EXPECT_EQ(ui.m_progress.message, BatchConversionTexts("EN").message);
+    EXPECT_EQ(ui.m_progress.history, QList<int>({0, 50, 100, 100}));
+    EXPECT_FALSE(ui.m_progress.shown);
+    ReportViewsConversion(r, QStringLiteral("A.RDD"), japanese(), ui);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].text, japanese().Messages[3]);
+    EXPECT_EQ(ui.messages[0].title, "A.RDD");
+    EXPECT_EQ(ui.messages[0].icon, MsgIcon::Information);
+
+    // A view that cannot be composed: the warning names what went wrong.
+    b->record().ViewRange = 9;
+    r = ConvertViewsWithProgress(views, options(FormJpeg), "JP", ui);
+    EXPECT_FALSE(r.AllOk);
+    EXPECT_EQ(ui.m_progress.caption, BatchConversionTexts("JP").caption);
+    ReportViewsConversion(r, QStringLiteral("A.RDD"), japanese(), ui);
+    ASSERT_EQ(ui.messages.size(), 2);
+    EXPECT_TRUE(ui.messages[1].text.startsWith(japanese().Messages[2]));
+    EXPECT_EQ(ui.messages[1].icon, MsgIcon::Warning);
 }
 
 TEST_F(Conversion, ConverterWritesAFolderAndReportsTheBrokenFile) {

@@ -180,3 +180,39 @@ TEST_F(AskingCommands, TheMapLinkOpensThePositionOrSaysWhyNot) {
     auto plain = openFile("F.ZVX", scangen::Format::Zvx);
     EXPECT_FALSE(MapLinkUrl(*plain));
 }
+
+TEST_F(AskingCommands, MarkerKeysAndMenuEntriesReachTheirCommands) {
+    auto doc = openFile("K.RDD", scangen::Format::Rdd);
+    for (int c : {100, 200}) {
+        doc->state().CursorColumn = c;
+        ASSERT_TRUE(MarkerKeyCommand(*doc, ui, Qt::Key_M));
+    }
+    EXPECT_EQ(ShownMarkerCount(doc->record()), 2);
+    // A key without a marker command runs nothing.
+    EXPECT_FALSE(MarkerKeyCommand(*doc, ui, Qt::Key_X));
+    EXPECT_EQ(ShownMarkerCount(doc->record()), 2);
+    // Shift+D: the marker last added (at column 200) goes, without a question.
+    ASSERT_TRUE(MarkerKeyCommand(*doc, ui, Qt::Key_D));
+    ASSERT_EQ(ShownMarkerCount(doc->record()), 1);
+    EXPECT_TRUE(ui.inputAnswers.empty());
+
+    // The list's delete entry takes the selected line; the menu's delete asks for the numbers.
+    const ViewCommand* listDelete = FindViewCommand(QStringLiteral("Menu11"), 0);
+    const ViewCommand* menuDelete = FindViewCommand(QStringLiteral("Menu14"), 1);
+    ASSERT_TRUE(listDelete && menuDelete);
+    EXPECT_FALSE(RunInteractiveCommand(*doc, ui, *listDelete, 0)->ok); // no line selected
+    EXPECT_TRUE(RunInteractiveCommand(*doc, ui, *listDelete, 1)->ok);
+    EXPECT_EQ(ShownMarkerCount(doc->record()), 0);
+    doc->AddMarkerCommand();
+    ui.inputAnswers = {QStringLiteral("1")};
+    RunInteractiveCommand(*doc, ui, *menuDelete, 0);
+    EXPECT_EQ(ShownMarkerCount(doc->record()), 0);
+    EXPECT_TRUE(ui.inputAnswers.empty());
+    // Entries the document or the window runs are not among them.
+    for (const auto& [array, index] : {std::pair{"Menu14", 0}, {"menu2", 4}, {"Menu7", 1}}) {
+        const ViewCommand* c = FindViewCommand(QString::fromLatin1(array), index);
+        ASSERT_TRUE(c) << array;
+        EXPECT_FALSE(RunInteractiveCommand(*doc, ui, *c, 1)) << array;
+    }
+    EXPECT_EQ(ShownMarkerCount(doc->record()), 0);
+}

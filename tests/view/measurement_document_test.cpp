@@ -4,6 +4,7 @@
 
 #include "view/DocumentFixtures.h"
 
+#include "platform/ScriptedPlatform.h"
 #include "view/CursorPosition.h"
 #include "view/ViewCommandTable.h"
 
@@ -388,6 +389,30 @@ TEST_F(DocumentTest, FailedOpensCarryTheirStageAndReason) {
     // Without settings and tables nothing can be shown.
     r = doc.Open(write("A.RDD", scangen::Format::Rdd, scene()), DocumentContext{});
     EXPECT_FALSE(r.ok);
+}
+
+// A window's open: the progress dialog shows with the loading texts once the kind is known and
+// follows the read (the 940 family reports its progress); a file whose kind is never known shows
+// none.
+TEST_F(DocumentTest, WindowOpensShowTheProgressDialogOnceTheKindIsKnown) {
+    ScriptedPlatform ui;
+    MeasurementDocument doc;
+    const LoadFeedback feedback = ProgressDialogFeedback(doc, ui, QStringLiteral("JP"));
+    ASSERT_FALSE(doc.Open(scratch.write("notes.TXT", "hello\r\n"), context(), feedback).ok);
+    EXPECT_EQ(ui.m_progress.showCount, 0);
+    EXPECT_NE(doc.record().ProgressShown, FlagTrue);
+
+    ASSERT_TRUE(doc.Open(write("A.ZVX", scangen::Format::Zvx, scene(3000)), context(), feedback));
+    EXPECT_EQ(doc.record().ProgressShown, FlagTrue);
+    EXPECT_EQ(ui.m_progress.showCount, 1);
+    EXPECT_EQ(ui.m_progress.caption, LoadingTextsFor(QStringLiteral("JP")).caption);
+    EXPECT_EQ(ui.m_progress.message, LoadingTextsFor(QStringLiteral("JP")).message);
+    const QList<int>& bar = ui.m_progress.history;
+    ASSERT_GE(bar.size(), 2);
+    EXPECT_EQ(bar.first(), 0);
+    EXPECT_TRUE(std::is_sorted(bar.begin(), bar.end()));
+    EXPECT_LE(bar.last(), 100);
+    EXPECT_GE(ui.eventPumps, bar.size());
 }
 
 // A file that holds more traces than are kept numbers its strip from the traces left out, by

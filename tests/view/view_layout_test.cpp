@@ -150,3 +150,51 @@ TEST(ResizeModel, BackwardsBarAndNarrowImagesAndTheMinimum) {
     EXPECT_EQ(out.windowWidth, g.MinFormWidth);
     EXPECT_EQ(out.pictureWidth, 202);
 }
+
+TEST(ViewGeometry, PictureHeightsByFamilyMagnificationAndStep) {
+    ViewGeometry g;
+    g.setScreen(96); // 15 twips to the pixel
+    struct Case {
+        bool f940, half, refresh;
+        int picture, window;
+    };
+    const Case cases[] = {
+        // At load the 730 family's pictures are a row shorter; a load at full cover takes the
+        // window to 9075 twips, one at half cover leaves it.
+        {false, false, false, 536, 605},
+        {false, true, false, 280, 0},
+        {true, false, false, 792, 605},
+        {true, true, false, 408, 0},
+        // A refresh sets the window height of the family and magnification.
+        {false, false, true, 537, 605},
+        {false, true, true, 281, 362},
+        {true, false, true, 792, 860},
+        {true, true, true, 408, 476},
+    };
+    for (const Case& c : cases) {
+        const PictureHeights h = ComputePictureHeights(g, c.f940, c.half, c.refresh);
+        EXPECT_EQ(h.picture, c.picture) << c.f940 << c.half << c.refresh;
+        EXPECT_EQ(h.window, c.window) << c.f940 << c.half << c.refresh;
+    }
+    g.setScreen(120); // 12 twips to the pixel
+    EXPECT_EQ(ComputePictureHeights(g, true, false, true).window, 1075);
+}
+
+TEST(ViewGeometry, FixedHeightLiesBelowTheLowerOfScrollBarAndStatistics) {
+    ViewGeometry g;
+    g.setScreen(96);
+    EXPECT_EQ(FixedWindowHeight(g, 600, 500, 30), 600 + 30 + 8);
+    EXPECT_EQ(FixedWindowHeight(g, 600, 700, 30), 700 + 30 + 8);
+    EXPECT_EQ(FixedWindowHeight(g, 600, 600, 0), 608);
+}
+
+TEST(ScrollModel, SynchronisedViewsStopAtTheirLargestPosition) {
+    const ScrollRange forward{1, 300};
+    const ScrollRange backward{300, 1}; // Direction 1: the minimum holds the largest position
+    const ScrollRange narrow{1, 1};
+    EXPECT_EQ(SynchronisedScrollValue(120, forward), 120);
+    EXPECT_EQ(SynchronisedScrollValue(500, forward), 300);
+    EXPECT_EQ(SynchronisedScrollValue(120, backward), 120);
+    EXPECT_EQ(SynchronisedScrollValue(500, backward), 300);
+    EXPECT_EQ(SynchronisedScrollValue(50, narrow), 1);
+}
