@@ -45,20 +45,10 @@ PrintOutcome PrintMeasurementData(const MeasurementDocument& doc, const QDate& t
 BatchConversion ConvertViewsWithProgress(const std::vector<MeasurementDocument*>& views,
                                          const ConversionOptions& options, const QString& language,
                                          Platform& ui) {
-    ProgressDialog& bar = ui.progress();
     const BatchTexts texts = BatchConversionTexts(language);
-    bar.setCaption(texts.caption);
-    bar.setMessage(texts.message);
-    bar.setPercent(0);
-    bar.show();
-    ui.processEvents();
-    const BatchConversion run = ConvertOpenViews(
-        views, options,
-        [&](int percent) {
-            bar.setPercent(percent);
-            ui.processEvents();
-        },
-        [&](int, const FileConversion&) {});
+    ProgressDialog& bar = ShowProgress(ui, texts.caption, texts.message);
+    const BatchConversion run =
+        ConvertOpenViews(views, options, ProgressOf(ui), [&](int, const FileConversion&) {});
     bar.close();
     return run;
 }

@@ -22,4 +22,21 @@ void setPlatform(Platform* p) {
     g_platform = p;
 }
 
+ProgressDialog& ShowProgress(Platform& ui, const QString& caption, const QString& message) {
+    ProgressDialog& dlg = ui.progress();
+    dlg.setCaption(caption);
+    dlg.setMessage(message);
+    dlg.setPercent(0);
+    dlg.show();
+    ui.processEvents();
+    return dlg;
+}
+
+ProgressFn ProgressOf(Platform& ui) {
+    return [&ui](int percent) {
+        ui.progress().setPercent(percent);
+        ui.processEvents();
+    };
+}
+
 } // namespace rebar

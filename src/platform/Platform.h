@@ -108,6 +108,12 @@ public:
     virtual bool setClipboardImage(const QImage& image) = 0;
 };
 
+// Opens the platform's progress dialog at 0 % with its caption and message line and lets pending
+// events run; the dialog is returned for the run to follow.
+ProgressDialog& ShowProgress(Platform& ui, const QString& caption, const QString& message);
+// A progress callback that sets the dialog's bar to each percentage and lets pending events run.
+ProgressFn ProgressOf(Platform& ui);
+
 // The installed platform; the application and the tests set it before anything else runs.
 Platform& platform();
 void setPlatform(Platform* p);

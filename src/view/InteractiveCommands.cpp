@@ -131,16 +131,8 @@ CommandResult DetectionCommand(MeasurementDocument& doc, Platform& ui, Detection
                       MsgAnswer::Ok) != MsgAnswer::Ok)
         return res;
 
-    ProgressDialog& progress = ui.progress();
-    progress.setCaption(texts.caption);
-    progress.setMessage(texts.label);
-    progress.setPercent(0);
-    progress.show();
-    ui.processEvents();
-    const DetectionRun run = RunDetection(r, tables, mode, group, [&](int percent) {
-        progress.setPercent(percent);
-        ui.processEvents();
-    });
+    ProgressDialog& progress = ShowProgress(ui, texts.caption, texts.label);
+    const DetectionRun run = RunDetection(r, tables, mode, group, ProgressOf(ui));
     progress.close();
     const bool useEstimate = mode == DetectionMode::Fitted && askUseEstimate(doc, ui, run);
     return doc.ApplyDetectionRun(run, useEstimate);

@@ -71,18 +71,11 @@ LoadFeedback ProgressDialogFeedback(MeasurementDocument& doc, Platform& ui,
     feedback.kindKnown = [&doc, &ui, language] {
         doc.record().ProgressShown = FlagTrue;
         const LoadingTexts texts = LoadingTextsFor(language);
-        ProgressDialog& dlg = ui.progress();
-        dlg.setCaption(texts.caption);
-        dlg.setMessage(texts.message);
-        dlg.setPercent(0);
-        dlg.show();
-        ui.processEvents();
+        ShowProgress(ui, texts.caption, texts.message);
     };
-    feedback.progress = [&doc, &ui](int p) {
-        if (doc.record().ProgressShown == FlagTrue) {
-            ui.progress().setPercent(p);
-            ui.processEvents();
-        }
+    feedback.progress = [&doc, bar = ProgressOf(ui)](int p) {
+        if (doc.record().ProgressShown == FlagTrue)
+            bar(p);
     };
     feedback.pumpEvents = [&ui] { ui.processEvents(); };
     return feedback;
