@@ -27,8 +27,8 @@ Remembered& remembered() {
 }
 } // namespace
 
-frmSaveFolder::frmSaveFolder(QWidget* parent)
-    : QDialog(parent), m_oneWorkbook(remembered().oneWorkbook) {
+frmSaveFolder::frmSaveFolder(QWidget* parent, bool oneWorkbook)
+    : QDialog(parent), m_oneWorkbook(oneWorkbook) {
     setObjectName(QStringLiteral("frmSaveFolder"));
     setWindowTitle(message(4) + QLatin1Char(' ') + program().language.WindowTitle);
     auto* label = new QLabel(message(4), this);
@@ -109,7 +109,7 @@ void frmSaveFolder::answer(int button, const QList<int>& values) {
 
 void frmSaveFolder::ConvertOpenViews(FrmMain& view) {
     Platform& ui = platform();
-    frmSaveFolder chooser(&view);
+    frmSaveFolder chooser(&view, remembered().oneWorkbook);
     ui.runDialog(chooser);
     const QString folder = chooser.answer();
     if (folder.isEmpty())

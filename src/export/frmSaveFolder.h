@@ -19,7 +19,7 @@ class FrmMain;
 class frmSaveFolder : public QDialog, public ModalDialog {
     Q_OBJECT
 public:
-    explicit frmSaveFolder(QWidget* parent);
+    frmSaveFolder(QWidget* parent, bool oneWorkbook);
 
     // The conversion of every open view into one folder (menu2 item 9 of view): the chooser,
     // then the run with the wait cursor and progress dialog, the views' captions, the messages.
