@@ -40,6 +40,11 @@ bool japanese() {
     return program().settings.Language.compare(QLatin1String("JP"), Qt::CaseInsensitive) == 0;
 }
 
+// A popup item's text in the program's language.
+QString text(const char* jp, const char* en) {
+    return QString::fromUtf8(japanese() ? jp : en);
+}
+
 // The designer's font for every box.
 QFont boxFont() {
     QFont f;
@@ -387,8 +392,6 @@ void frmExcelForm::photoClicked(int i, Qt::MouseButton b, QPoint global) {
     const ReportModel& m = m_designer.model();
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("MenuP"));
-    const bool jp = japanese();
-    auto text = [jp](const char* j, const char* en) { return QString::fromUtf8(jp ? j : en); };
     QAction* add = menu.addAction(text("追加", "Add"));
     add->setEnabled(m.CanAddPhoto());
     QAction* del = menu.addAction(text("削除", "Delete"));
@@ -427,8 +430,6 @@ void frmExcelForm::dataClicked(int i, Qt::MouseButton b, QPoint global) {
     const ReportModel& m = m_designer.model();
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("MenuD"));
-    const bool jp = japanese();
-    auto text = [jp](const char* j, const char* en) { return QString::fromUtf8(jp ? j : en); };
     QAction* add = menu.addAction(text("追加", "Add"));
     add->setEnabled(m.CanAddData());
     QAction* del = menu.addAction(text("削除", "Delete"));

@@ -72,6 +72,14 @@ QByteArray local(const QString& s) {
     return QDir::toNativeSeparators(s).toUtf8();
 }
 
+// The value after the option at args[i]: advances i onto it. False when the option is last.
+bool nextValue(const QStringList& args, int& i, QString& out) {
+    if (i + 1 >= args.size())
+        return false;
+    out = args[++i];
+    return true;
+}
+
 bool number(const QString& text, double& out) {
     bool ok = false;
     out = text.toDouble(&ok);
@@ -105,12 +113,7 @@ int runReport(const QStringList& args) {
     QStringList files, overrides;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
-        auto value = [&](QString& v) {
-            if (i + 1 >= args.size())
-                return false;
-            v = args[++i];
-            return true;
-        };
+        auto value = [&](QString& v) { return nextValue(args, i, v); };
         QString v;
         if (a == QLatin1String("--report")) {
             if (!value(layoutPath))
@@ -205,12 +208,7 @@ int main(int argc, char** argv) {
     dzt.channel = 1;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
-        auto value = [&](QString& out) {
-            if (i + 1 >= args.size())
-                return false;
-            out = args[++i];
-            return true;
-        };
+        auto value = [&](QString& v) { return nextValue(args, i, v); };
         QString v;
         double n = 0;
         if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
